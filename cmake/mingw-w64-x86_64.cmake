@@ -1,0 +1,18 @@
+# Cross-compiling for 64-bit Windows with MinGW-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+# Static third-party libraries built by scripts/build-thirdparty.sh.
+if(DEFINED ENV{HGF_MINGW_PREFIX})
+  set(HGF_MINGW_PREFIX $ENV{HGF_MINGW_PREFIX})
+else()
+  get_filename_component(HGF_MINGW_PREFIX ${CMAKE_CURRENT_LIST_DIR}/../.deps/mingw64 ABSOLUTE)
+endif()
+list(APPEND CMAKE_FIND_ROOT_PATH ${HGF_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

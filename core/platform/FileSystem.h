@@ -1,0 +1,64 @@
+// File-system services that the portable core needs: attributes, directory
+// enumeration, and byte streams. Paths are Windows paths in code page 932.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace hgf {
+
+struct FileAttributes {
+    bool isDirectory = false;
+};
+
+struct DirectoryEntry {
+    std::string name;  // file or folder name without its path
+    bool isDirectory = false;
+};
+
+// One open directory enumeration, in the order the file system returns entries
+// ("." and ".." included where the platform reports them).
+class DirectoryEnumeration {
+public:
+    virtual ~DirectoryEnumeration() = default;
+    // Fills `entry` with the next entry; false at the end.
+    virtual bool Next(DirectoryEntry& entry) = 0;
+};
+
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Reads up to `size` bytes; returns the count read (0 at the end or on error).
+    virtual std::size_t Read(void* buffer, std::size_t size) = 0;
+    // True once a read has failed for another reason than the end of the file.
+    virtual bool HasError() const = 0;
+};
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    // Writes all `size` bytes; false when the file could not take them.
+    virtual bool Write(const void* data, std::size_t size) = 0;
+    // Flushes and closes; false when data could not be written. Also run by the destructor.
+    virtual bool Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // The attributes of `path`, or nothing when the platform cannot tell them
+    // (the path does not exist or cannot be reached).
+    virtual std::optional<FileAttributes> GetAttributes(const std::string& path) = 0;
+    // Enumerates the folder `folder` (the platform's search of folder + "\\*.*");
+    // null when the folder cannot be opened.
+    virtual std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) = 0;
+    // Opens an existing file for reading (binary); null when it cannot be opened.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+    // Creates or truncates a file for writing (binary); null when it cannot be created.
+    virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+};
+
+}  // namespace hgf

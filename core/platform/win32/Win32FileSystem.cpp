@@ -1,0 +1,113 @@
+// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA and CreateFileA streams.
+#include "platform/win32/Win32FileSystem.h"
+
+#include <windows.h>
+
+namespace hgf {
+namespace {
+
+class FindEnumeration final : public DirectoryEnumeration {
+public:
+    FindEnumeration(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
+    ~FindEnumeration() override { FindClose(find_); }
+
+    bool Next(DirectoryEntry& entry) override {
+        if (!pending_ && !FindNextFileA(find_, &data_)) return false;
+        pending_ = false;
+        entry.name = data_.cFileName;
+        entry.isDirectory = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return true;
+    }
+
+private:
+    HANDLE find_;
+    WIN32_FIND_DATAA data_;
+    bool pending_ = true;  // the entry FindFirstFileA returned has not been handed out
+};
+
+class HandleInput final : public InputFile {
+public:
+    explicit HandleInput(HANDLE file) : file_(file) {}
+    ~HandleInput() override { CloseHandle(file_); }
+
+    std::size_t Read(void* buffer, std::size_t size) override {
+        DWORD got = 0;
+        DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        if (!ReadFile(file_, buffer, want, &got, nullptr)) {
+            error_ = true;
+            return 0;
+        }
+        return got;
+    }
+    bool HasError() const override { return error_; }
+
+private:
+    HANDLE file_;
+    bool error_ = false;
+};
+
+class HandleOutput final : public OutputFile {
+public:
+    explicit HandleOutput(HANDLE file) : file_(file) {}
+    ~HandleOutput() override { Close(); }
+
+    bool Write(const void* data, std::size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0 && ok_ && file_ != INVALID_HANDLE_VALUE) {
+            DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+            DWORD written = 0;
+            if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written != chunk) ok_ = false;
+            bytes += written;
+            size -= written;
+        }
+        return ok_ && size == 0;
+    }
+
+    bool Close() override {
+        if (file_ != INVALID_HANDLE_VALUE) {
+            if (!CloseHandle(file_)) ok_ = false;
+            file_ = INVALID_HANDLE_VALUE;
+        }
+        return ok_;
+    }
+
+private:
+    HANDLE file_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+std::optional<FileAttributes> Win32FileSystem::GetAttributes(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return FileAttributes{(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+}
+
+std::unique_ptr<DirectoryEnumeration> Win32FileSystem::Enumerate(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<FindEnumeration>(find, data);
+}
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<HandleInput>(file);
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<HandleOutput>(file);
+}
+
+Win32FileSystem& TheWin32FileSystem() {
+    static Win32FileSystem fileSystem;
+    return fileSystem;
+}
+
+}  // namespace hgf

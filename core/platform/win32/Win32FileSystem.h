@@ -1,0 +1,19 @@
+// The file system through the Win32 ANSI functions (paths in code page 932).
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace hgf {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::optional<FileAttributes> GetAttributes(const std::string& path) override;
+    std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
+    std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+    std::unique_ptr<OutputFile> Create(const std::string& path) override;
+};
+
+// The process-wide instance.
+Win32FileSystem& TheWin32FileSystem();
+
+}  // namespace hgf

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine (as root) for building and testing: packages,
+# the Japanese locale for Wine, and the third-party libraries built for MinGW.
+# Idempotent: a second run only checks and returns.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/scripts/env.sh"
+
+packages=(
+  build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  wine wine64 xvfb xauth
+  libogg-dev libvorbis-dev libmpg123-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-format valgrind
+  sox vorbis-tools lame xdotool imagemagick x11-utils locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Source packages of the libraries that Debian does not ship for MinGW.
+if [ ! -f /etc/apt/sources.list.d/debsrc.sources ]; then
+  mirror=$(awk '/^URIs:/{print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+  cat >/etc/apt/sources.list.d/debsrc.sources <<SRC
+Types: deb-src
+URIs: ${mirror:-http://deb.debian.org/debian}
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  apt-get update -qq
+fi
+
+# A private ja_JP.UTF-8 locale so that Japanese file names reach Wine intact.
+if [ ! -d "$HGF_LOCPATH/ja_JP.UTF-8" ]; then
+  mkdir -p "$HGF_LOCPATH"
+  localedef -i ja_JP -f UTF-8 "$HGF_LOCPATH/ja_JP.UTF-8" || true
+fi
+
+"$here/scripts/build-thirdparty.sh"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The one test command: sets up what is missing, then builds and runs every test.
+#   1. native build under ASan+UBSan: all portable tests (benchmarks are built, not run);
+#   2. Windows build: the three deliverables and their tests, run under Wine and Xvfb;
+#   3. fuzz build (clang): each fuzzer for $HGF_FUZZ_SECONDS seconds (default 20).
+# Set HGF_SKIP_SETUP=1 to skip the package and third-party check.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/env.sh
+jobs=$(nproc)
+
+[ "${HGF_SKIP_SETUP:-0}" = 1 ] || scripts/setup.sh
+
+step() { echo; echo "=== $* ($(date +%T))"; }
+
+step "native build with sanitizers"
+cmake --preset native-asan >/dev/null
+cmake --build --preset native-asan -j "$jobs"
+step "native tests"
+ctest --preset native-asan -j "$jobs"
+
+step "Windows build"
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$jobs"
+step "Windows tests under Wine"
+source scripts/xvfb.sh
+start_xvfb
+ctest --preset windows
+stop_xvfb
+
+step "fuzz build"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+step "fuzzers, ${HGF_FUZZ_SECONDS:-20} s each"
+scripts/fuzz.sh "${HGF_FUZZ_SECONDS:-20}"
+
+step "all tests passed"

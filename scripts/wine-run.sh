@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine the way every test and demo does: a private
+# prefix, the Japanese ANSI code page (932), a virtual display when none is set,
+# and sound written to the WAV file $HGF_CAPTURE (default: capture.wav in a fresh
+# temporary HOME). The program's exit code is returned.
+set -uo pipefail
+source "$(dirname "$0")/env.sh"
+
+export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export LOCPATH=$HGF_LOCPATH
+export LC_ALL=ja_JP.UTF-8
+
+home=${HGF_WINE_HOME:-}
+own_home=0
+if [ -z "$home" ]; then
+  home=$(mktemp -d "${TMPDIR:-/tmp}/hgf-wine-home.XXXXXX")
+  own_home=1
+fi
+export HOME=$home
+export HGF_CAPTURE=${HGF_CAPTURE:-$home/capture.wav}
+if [ "${HGF_NO_SOUND:-0}" != 1 ]; then
+  cat >"$home/.asoundrc" <<ASOUND
+pcm.!default {
+  type file
+  slave.pcm "null"
+  file "$HGF_CAPTURE"
+  format "wav"
+}
+ASOUND
+fi
+
+# The first start of a prefix takes a while; serialise it between parallel tests.
+mkdir -p "$(dirname "$WINEPREFIX")"
+if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
+      wineboot -i >/dev/null 2>&1
+      wineserver -w
+      touch "$WINEPREFIX/.hgf-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+fi
+
+if [ -n "${DISPLAY:-}" ]; then
+  wine "$@"
+else
+  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+fi
+rc=$?
+[ $own_home = 1 ] && [ "${HGF_KEEP_HOME:-0}" != 1 ] && rm -rf "$home"
+exit $rc
