@@ -1,0 +1,24 @@
+// Playlist files: the five readers tried in order, and the three writers.
+#pragma once
+
+#include <deque>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "playlist/PlaylistItem.h"
+
+namespace hgf {
+
+// Offers `path` to ReadSpl, ReadSpf, ReadSpt, ReadM3u and ReadAsx in this order and
+// appends the rows of the first reader that accepts it to `items`. Returns whether a
+// reader accepted the file.
+bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
+                      std::deque<PlaylistItem>& items);
+
+// Writes `items` as .spl, .m3u or .htm, chosen by the suffix of `path`; false when the
+// suffix is none of these or the file cannot be created.
+bool SaveList(FileSystem& fileSystem, Clock& clock, const std::string& path,
+              const std::deque<PlaylistItem>& items);
+
+}  // namespace hgf
