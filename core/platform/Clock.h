@@ -11,7 +11,7 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since 1970-01-01 UTC, as time() reports them.
     virtual std::int64_t NowSeconds() = 0;

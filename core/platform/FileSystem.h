@@ -22,14 +22,14 @@ struct DirectoryEntry {
 // One open directory enumeration, in the order the file system returns entries
 // ("." and ".." included where the platform reports them).
 class DirectoryEnumeration {
-public:
+  public:
     virtual ~DirectoryEnumeration() = default;
     // Fills `entry` with the next entry; false at the end.
     virtual bool Next(DirectoryEntry& entry) = 0;
 };
 
 class InputFile {
-public:
+  public:
     virtual ~InputFile() = default;
     // Reads up to `size` bytes; returns the count read (0 at the end or on error).
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
@@ -38,7 +38,7 @@ public:
 };
 
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     // Writes all `size` bytes; false when the file could not take them.
     virtual bool Write(const void* data, std::size_t size) = 0;
@@ -47,7 +47,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // The attributes of `path`, or nothing when the platform cannot tell them
     // (the path does not exist or cannot be reached).

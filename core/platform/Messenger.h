@@ -14,7 +14,7 @@ struct NotifyTarget {
 };
 
 class Messenger {
-public:
+  public:
     virtual ~Messenger() = default;
     // Queues the message and returns at once (PostMessage).
     virtual void Post(WindowHandle window, unsigned message, std::uintptr_t wParam,

@@ -11,7 +11,7 @@ LocalTime FromTm(const std::tm& tm) {
 }
 
 class CRuntimeClock final : public Clock {
-public:
+  public:
     std::int64_t NowSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
 
     LocalTime NowUtc() override {

@@ -7,7 +7,7 @@ namespace hgf {
 namespace {
 
 class FindEnumeration final : public DirectoryEnumeration {
-public:
+  public:
     FindEnumeration(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
     ~FindEnumeration() override { FindClose(find_); }
 
@@ -19,14 +19,14 @@ public:
         return true;
     }
 
-private:
+  private:
     HANDLE find_;
     WIN32_FIND_DATAA data_;
     bool pending_ = true;  // the entry FindFirstFileA returned has not been handed out
 };
 
 class HandleInput final : public InputFile {
-public:
+  public:
     explicit HandleInput(HANDLE file) : file_(file) {}
     ~HandleInput() override { CloseHandle(file_); }
 
@@ -41,13 +41,13 @@ public:
     }
     bool HasError() const override { return error_; }
 
-private:
+  private:
     HANDLE file_;
     bool error_ = false;
 };
 
 class HandleOutput final : public OutputFile {
-public:
+  public:
     explicit HandleOutput(HANDLE file) : file_(file) {}
     ~HandleOutput() override { Close(); }
 
@@ -71,7 +71,7 @@ public:
         return ok_;
     }
 
-private:
+  private:
     HANDLE file_;
     bool ok_ = true;
 };

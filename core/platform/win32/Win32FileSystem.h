@@ -6,7 +6,7 @@
 namespace hgf {
 
 class Win32FileSystem final : public FileSystem {
-public:
+  public:
     std::optional<FileAttributes> GetAttributes(const std::string& path) override;
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;

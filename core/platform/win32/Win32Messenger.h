@@ -6,7 +6,7 @@
 namespace hgf {
 
 class Win32Messenger final : public Messenger {
-public:
+  public:
     void Post(WindowHandle window, unsigned message, std::uintptr_t wParam,
               std::intptr_t lParam) override;
     std::intptr_t Send(WindowHandle window, unsigned message, std::uintptr_t wParam,

@@ -1,0 +1,110 @@
+// opendir/readdir enumeration, stat attributes and stdio streams.
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace hgf {
+namespace {
+
+class DirEnumeration final : public DirectoryEnumeration {
+  public:
+    DirEnumeration(DIR* dir, std::string folder) : dir_(dir), folder_(std::move(folder)) {}
+    ~DirEnumeration() override { closedir(dir_); }
+
+    bool Next(DirectoryEntry& entry) override {
+        dirent* found = readdir(dir_);
+        if (!found) return false;
+        entry.name = found->d_name;
+        if (found->d_type == DT_DIR) {
+            entry.isDirectory = true;
+        } else if (found->d_type == DT_UNKNOWN || found->d_type == DT_LNK) {
+            struct stat info;
+            std::string full = folder_ + "/" + entry.name;
+            entry.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        } else {
+            entry.isDirectory = false;
+        }
+        return true;
+    }
+
+  private:
+    DIR* dir_;
+    std::string folder_;
+};
+
+class StdioInput final : public InputFile {
+  public:
+    explicit StdioInput(std::FILE* file) : file_(file) {}
+    ~StdioInput() override { std::fclose(file_); }
+    std::size_t Read(void* buffer, std::size_t size) override {
+        return std::fread(buffer, 1, size, file_);
+    }
+    bool HasError() const override { return std::ferror(file_) != 0; }
+
+  private:
+    std::FILE* file_;
+};
+
+class StdioOutput final : public OutputFile {
+  public:
+    explicit StdioOutput(std::FILE* file) : file_(file) {}
+    ~StdioOutput() override { Close(); }
+    bool Write(const void* data, std::size_t size) override {
+        if (!file_) return false;
+        if (std::fwrite(data, 1, size, file_) != size) ok_ = false;
+        return ok_;
+    }
+    bool Close() override {
+        if (file_) {
+            if (std::fclose(file_) != 0) ok_ = false;
+            file_ = nullptr;
+        }
+        return ok_;
+    }
+
+  private:
+    std::FILE* file_;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+std::string PosixFileSystem::ToHostPath(const std::string& path) {
+    std::string host = path;
+    for (char& c : host)
+        if (c == '\\') c = '/';
+    return host;
+}
+
+std::optional<FileAttributes> PosixFileSystem::GetAttributes(const std::string& path) {
+    struct stat info;
+    if (stat(ToHostPath(path).c_str(), &info) != 0) return std::nullopt;
+    return FileAttributes{S_ISDIR(info.st_mode)};
+}
+
+std::unique_ptr<DirectoryEnumeration> PosixFileSystem::Enumerate(const std::string& folder) {
+    std::string host = ToHostPath(folder);
+    DIR* dir = opendir(host.c_str());
+    if (!dir) return nullptr;
+    return std::make_unique<DirEnumeration>(dir, std::move(host));
+}
+
+std::unique_ptr<InputFile> PosixFileSystem::OpenRead(const std::string& path) {
+    std::string host = ToHostPath(path);
+    struct stat info;
+    if (stat(host.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return nullptr;
+    std::FILE* file = std::fopen(host.c_str(), "rb");
+    if (!file) return nullptr;
+    return std::make_unique<StdioInput>(file);
+}
+
+std::unique_ptr<OutputFile> PosixFileSystem::Create(const std::string& path) {
+    std::FILE* file = std::fopen(ToHostPath(path).c_str(), "wb");
+    if (!file) return nullptr;
+    return std::make_unique<StdioOutput>(file);
+}
+
+}  // namespace hgf

@@ -1,0 +1,20 @@
+// The file system of a POSIX host (native builds: benchmarks and tools). Windows
+// separators in paths are taken as "/", so the core's "\\"-joined paths work as they are.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace hgf {
+
+class PosixFileSystem final : public FileSystem {
+  public:
+    std::optional<FileAttributes> GetAttributes(const std::string& path) override;
+    std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
+    std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+    std::unique_ptr<OutputFile> Create(const std::string& path) override;
+
+    // `path` with every "\\" turned into "/".
+    static std::string ToHostPath(const std::string& path);
+};
+
+}  // namespace hgf

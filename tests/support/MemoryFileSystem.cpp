@@ -1,0 +1,239 @@
+#include "MemoryFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace hgf::test {
+
+struct MemoryFileSystem::Node {
+    std::string name;
+    bool isFolder = false;
+    bool denied = false;
+    bool locked = false;
+    std::string contents;
+    std::vector<std::unique_ptr<Node>> children;  // in the order added
+
+    Node* Child(const std::string& childName) const {
+        for (const auto& child : children) {
+            if (child->name.size() != childName.size()) continue;
+            bool same = true;
+            for (std::size_t i = 0; i < childName.size() && same; ++i) {
+                unsigned char a = child->name[i], b = childName[i];
+                if (a >= 'A' && a <= 'Z') a += 32;
+                if (b >= 'A' && b <= 'Z') b += 32;
+                same = a == b;
+            }
+            if (same) return child.get();
+        }
+        return nullptr;
+    }
+};
+
+namespace {
+
+std::vector<std::string> Split(const std::string& path) {
+    std::vector<std::string> components;
+    std::string current;
+    for (char c : path) {
+        if (c == '\\' || c == '/') {
+            if (!current.empty()) components.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    if (!current.empty()) components.push_back(current);
+    return components;
+}
+
+class MemoryEnumeration final : public DirectoryEnumeration {
+  public:
+    explicit MemoryEnumeration(std::vector<DirectoryEntry> entries)
+        : entries_(std::move(entries)) {}
+    bool Next(DirectoryEntry& entry) override {
+        if (next_ >= entries_.size()) return false;
+        entry = entries_[next_++];
+        return true;
+    }
+
+  private:
+    std::vector<DirectoryEntry> entries_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+class MemoryInput final : public InputFile {
+  public:
+    MemoryInput(MemoryFileSystem& owner, std::string contents)
+        : owner_(owner), contents_(std::move(contents)) {
+        ++owner_.openFiles_;
+    }
+    ~MemoryInput() override { --owner_.openFiles_; }
+    std::size_t Read(void* buffer, std::size_t size) override {
+        std::size_t count = std::min(size, contents_.size() - position_);
+        std::memcpy(buffer, contents_.data() + position_, count);
+        position_ += count;
+        return count;
+    }
+    bool HasError() const override { return false; }
+
+  private:
+    MemoryFileSystem& owner_;
+    std::string contents_;
+    std::size_t position_ = 0;
+};
+
+class MemoryOutput final : public OutputFile {
+  public:
+    MemoryOutput(MemoryFileSystem& owner, MemoryFileSystem::Node& file)
+        : owner_(owner), file_(file) {
+        ++owner_.openFiles_;
+    }
+    ~MemoryOutput() override { Close(); }
+    bool Write(const void* data, std::size_t size) override {
+        if (closed_) return false;
+        file_.contents.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    bool Close() override {
+        if (!closed_) {
+            closed_ = true;
+            --owner_.openFiles_;
+        }
+        return true;
+    }
+
+  private:
+    MemoryFileSystem& owner_;
+    MemoryFileSystem::Node& file_;
+    bool closed_ = false;
+};
+
+MemoryFileSystem::MemoryFileSystem() : root_(std::make_unique<Node>()) {
+    root_->isFolder = true;
+}
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path) const {
+    std::vector<std::string> components = Split(path);
+    if (components.empty()) return nullptr;
+    Node* node = root_.get();
+    for (const std::string& component : components) {
+        if (!node->isFolder) return nullptr;
+        node = node->Child(component);
+        if (!node) return nullptr;
+    }
+    return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::MakeFolder(const std::vector<std::string>& components) {
+    Node* node = root_.get();
+    for (const std::string& component : components) {
+        Node* child = node->Child(component);
+        if (!child) {
+            auto created = std::make_unique<Node>();
+            created->name = component;
+            created->isFolder = true;
+            child = created.get();
+            node->children.push_back(std::move(created));
+        }
+        node = child;
+    }
+    return node;
+}
+
+void MemoryFileSystem::AddFolder(const std::string& path) {
+    MakeFolder(Split(path));
+}
+
+void MemoryFileSystem::AddFile(const std::string& path, std::string contents) {
+    std::vector<std::string> components = Split(path);
+    if (components.empty()) return;
+    std::string name = components.back();
+    components.pop_back();
+    Node* folder = MakeFolder(components);
+    Node* file = folder->Child(name);
+    if (!file) {
+        auto created = std::make_unique<Node>();
+        created->name = name;
+        file = created.get();
+        folder->children.push_back(std::move(created));
+    }
+    file->contents = std::move(contents);
+}
+
+void MemoryFileSystem::Remove(const std::string& path) {
+    std::vector<std::string> components = Split(path);
+    if (components.empty()) return;
+    Node* folder = root_.get();
+    for (std::size_t i = 0; i + 1 < components.size() && folder; ++i)
+        folder = folder->Child(components[i]);
+    if (!folder) return;
+    Node* victim = folder->Child(components.back());
+    std::erase_if(folder->children, [victim](const auto& child) { return child.get() == victim; });
+}
+
+void MemoryFileSystem::DenyFolder(const std::string& path) {
+    if (Node* node = Find(path)) node->denied = true;
+}
+
+void MemoryFileSystem::LockFile(const std::string& path) {
+    if (Node* node = Find(path)) node->locked = true;
+}
+
+std::optional<std::string> MemoryFileSystem::Contents(const std::string& path) const {
+    Node* node = Find(path);
+    if (!node || node->isFolder) return std::nullopt;
+    return node->contents;
+}
+
+std::optional<FileAttributes> MemoryFileSystem::GetAttributes(const std::string& path) {
+    Node* node = Find(path);
+    if (!node) return std::nullopt;
+    return FileAttributes{node->isFolder};
+}
+
+std::unique_ptr<DirectoryEnumeration> MemoryFileSystem::Enumerate(const std::string& folder) {
+    Node* node = Find(folder);
+    if (!node || !node->isFolder || node->denied) return nullptr;
+    std::vector<DirectoryEntry> entries;
+    if (Split(folder).size() > 1) {  // a drive root lists no "." and ".."
+        entries.push_back({".", true});
+        entries.push_back({"..", true});
+    }
+    for (const auto& child : node->children)
+        entries.push_back({child->name, child->isFolder});
+    return std::make_unique<MemoryEnumeration>(std::move(entries));
+}
+
+std::unique_ptr<InputFile> MemoryFileSystem::OpenRead(const std::string& path) {
+    Node* node = Find(path);
+    if (!node || node->isFolder || node->locked) return nullptr;
+    return std::make_unique<MemoryInput>(*this, node->contents);
+}
+
+std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {
+    if (readOnly_) return nullptr;
+    std::vector<std::string> components = Split(path);
+    if (components.size() < 2) return nullptr;
+    std::string name = components.back();
+    components.pop_back();
+    std::string parent;
+    for (const std::string& component : components)
+        parent += component + "\\";
+    Node* folder = Find(parent);
+    if (!folder || !folder->isFolder) return nullptr;
+    Node* file = folder->Child(name);
+    if (file && (file->isFolder || file->locked)) return nullptr;
+    if (!file) {
+        auto created = std::make_unique<Node>();
+        created->name = name;
+        file = created.get();
+        folder->children.push_back(std::move(created));
+    }
+    file->contents.clear();
+    return std::make_unique<MemoryOutput>(*this, *file);
+}
+
+}  // namespace hgf::test
