@@ -76,7 +76,7 @@ done
 if kill -0 "$player" 2>/dev/null; then
   import -window root "$run_dir/screenshot.png" && echo "run: screenshot in $run_dir/screenshot.png"
   # Closed as the user would (WM_CLOSE), so the player saves its settings.
-  scripts/wine-run.sh taskkill /im Harrowgladeforte.exe >/dev/null 2>&1 || true
+  HGF_NO_SOUND=1 scripts/wine-run.sh taskkill /im Harrowgladeforte.exe >/dev/null 2>&1 || true
   for _ in $(seq 30); do
     kill -0 "$player" 2>/dev/null || break
     sleep 1
