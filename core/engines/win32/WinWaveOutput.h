@@ -2,8 +2,9 @@
 // callback that reports each played buffer.
 #pragma once
 
-#include <mmsystem.h>
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include "engines/WaveOutput.h"
 
