@@ -4,7 +4,6 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
-#include <system_error>
 
 namespace hgf {
 namespace {
@@ -60,13 +59,12 @@ bool OggStreamPlayer::Open(const std::string& path) {
         return false;
     }
     outputOpen_ = true;
-    for (auto& block : blocks_)
-        block = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferBytes);
-
     runState_ = kHold;
     try {
+        for (auto& block : blocks_)
+            block = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferBytes);
         feeder_ = std::thread(&OggStreamPlayer::FeederLoop, this);
-    } catch (const std::system_error&) {
+    } catch (...) {  // no memory for the buffers, or no thread
         Close();
         return false;
     }

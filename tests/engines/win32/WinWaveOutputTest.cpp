@@ -63,6 +63,20 @@ TEST_F(WinWaveOutputTest, PlaysAStreamToItsEndAndClosesPromptly) {
     EXPECT_EQ(player.QueuedBuffers(), 0);
 }
 
+TEST_F(WinWaveOutputTest, JapaneseFileNamesOpenAndReportTheirLength) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    // "表.ogg": the trail byte of 表 (0x95 0x5C) is a backslash byte.
+    const std::string japanese = std::string(temp) + "\x95\x5c.ogg";
+    ASSERT_TRUE(CopyFileA(path.c_str(), japanese.c_str(), FALSE));
+    EXPECT_EQ(player.Length(japanese), 1);
+    if (!NoSoundRun()) {
+        EXPECT_TRUE(player.Open(japanese));
+        player.Close();
+    }
+    DeleteFileA(japanese.c_str());
+}
+
 TEST_F(WinWaveOutputTest, WithoutASoundDeviceTheRowIsMarkedUnplayable) {
     if (!NoSoundRun()) GTEST_SKIP() << "this run has a sound device";
     EXPECT_EQ(output.DeviceCount(), 0u);
