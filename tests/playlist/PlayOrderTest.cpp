@@ -269,8 +269,8 @@ TEST_F(PlayOrderTest, MatchesThePlainStepByStepOrder) {
         PlainPlayOrder plain;
         const int rowCount = 1 + static_cast<int>(script() % 40);
         for (int i = 0; i < rowCount; ++i)
-            plain.rows.push_back(script() % 6 == 0 ? Heading("H" + std::to_string(i))
-                                                   : File("F" + std::to_string(i)));
+            plain.rows.push_back(script() % 6 == 0 ? Heading(std::to_string(i))
+                                                   : File(std::to_string(i) + ".mp3"));
         Playlist list(Services());
         list.ReplaceItems({plain.rows.begin(), plain.rows.end()});
         clock.seconds = 1000 + trial;
