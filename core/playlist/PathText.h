@@ -1,0 +1,42 @@
+// Shift_JIS-aware helpers for the Windows paths held by the playlist: the
+// case-blind path order used by the folder scan, separator searches that never
+// mistake the trail byte of a double-byte character (such as the 0x5C of 表) for
+// a backslash, and the accepted-suffix test.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace hgf {
+
+// True for the first byte of a double-byte Shift_JIS character.
+constexpr bool IsShiftJisLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// A key whose plain byte order (std::string comparison) is the path order: every
+// character becomes two big-endian bytes of its order value. A single-byte character
+// is its byte value (ASCII capitals as lower-case letters); a double-byte character is
+// lead byte * 256 + trail byte (full-width Latin capitals as their lower-case letters),
+// so it sorts after every single-byte character; a string that ends first sorts first.
+std::string PathOrderKey(std::string_view path);
+
+// <0, 0 or >0 as `a` sorts before, with or after `b` in path order.
+int ComparePathOrder(std::string_view a, std::string_view b);
+
+// Position of the last "\\" that is a character of its own, or npos.
+std::size_t FindLastBackslash(std::string_view path);
+
+// True when the last character of `path` is "\\" or "/" (a trail byte does not count).
+bool EndsWithSeparator(std::string_view path);
+
+// `path` without its last character when that is a separator; else `path` unchanged.
+std::string WithoutTrailingSeparator(std::string_view path);
+
+// True when the last four characters of `name` are one of the accepted suffixes
+// (".mml", ".ogg", ".mid", ".smf", ".mp3", ".mp2", ".mpa", "mpeg", ".mpe", ".mpg",
+// ".wav", ".avi", ".asf", ".wmv", ".wma"), without regard to letter case.
+bool HasAcceptedSuffix(std::string_view name);
+
+}  // namespace hgf
