@@ -41,24 +41,6 @@ TEST_F(FolderScanTest, AcceptsSuffixesInAnyCaseAndEveryFileWhenAsked) {
                      "+1 Sub (1)", "1 C:\\M\\Sub\\notes.doc"}));
 }
 
-TEST_F(FolderScanTest, RowsCarryTheirFolderAndHeadingsStartPlayed) {
-    fs.AddFile("C:\\M\\Sub\\b.ogg");
-    fs.AddFile("C:\\M\\a.wav");
-    Playlist list(Services());
-    ASSERT_EQ(Scan(list, "C:\\M"), 4u);
-    std::deque<PlaylistItem> items = list.Items();
-    EXPECT_EQ(items[0].path, "C:\\M");
-    EXPECT_EQ(items[0].folder, "C:\\M");
-    EXPECT_EQ(items[1].title, "a.wav");
-    EXPECT_EQ(items[1].folder, "C:\\M");
-    EXPECT_EQ(items[2].path, "C:\\M\\Sub");
-    EXPECT_EQ(items[3].folder, "C:\\M\\Sub");
-    for (const PlaylistItem& item : items) {
-        EXPECT_EQ(item.played, item.isFolder || list.GetCurrentIndex() == &item - &items[0]);
-        EXPECT_EQ(item.unplayable, 0);
-    }
-}
-
 TEST_F(FolderScanTest, SubFoldersOffListsOnlyTheSourceFolder) {
     fs.AddFile("C:\\M\\Deep\\x.mp3");
     fs.AddFile("C:\\M\\b.mp3");
