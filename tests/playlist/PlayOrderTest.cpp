@@ -28,7 +28,8 @@ TEST(CRuntimeRandom, ReproducesTheRuntimeSequence) {
     EXPECT_EQ(one.Next(), 18467);
     EXPECT_EQ(one.Next(), 6334);
     EXPECT_EQ(one.Next(), 26500);
-}
+    CRuntimeRandom wrapped(0xFFFFFFFFu);  // the state wraps modulo 2^32
+    EXPECT_EQ(wrapped.Next(), 35);
 }
 
 TEST_F(PlayOrderTest, ListOrderWrapsPastTheHeadingAndStartsRandomlyOutsideTheList) {
