@@ -181,69 +181,126 @@ void TFMSound::ReleaseKey() {
     }
 }
 
-// One sample of the four operators in order; returns the sum of the carriers.
-int32_t TFMSound::ToneSample(const uint8_t* routing, int feedback, uint8_t carriers) {
-    int32_t modulation[4] = {feedbackMemory, 0, 0, 0};
-    int32_t sum = 0;
-    for (int j = 0; j < 4; ++j) {
-        Operator& o = ops[static_cast<size_t>(j)];
-        bool turnedOff = false;
-        switch (o.stage) {
-            case kAttack:
-                o.level += o.attackRate;
-                if (o.level >= o.peakLevel) {
-                    o.level = o.peakLevel;
-                    o.stage = kDecay;
-                }
-                break;
-            case kDecay:
-                o.level -= o.decayRate;
-                if (o.level <= o.sustainLevel) {
-                    o.level = o.sustainLevel;
-                    o.stage = kSustain;
-                }
-                break;
-            case kSustain:
-                o.level -= o.sustainRate;
-                turnedOff = o.level <= 0;
-                break;
-            case kRelease:
-                o.level -= o.releaseRate;
-                turnedOff = o.level <= 0;
-                break;
-            default:
-                break;
-        }
-        if (turnedOff) {
-            o.level = 0;
-            o.stage = kOff;
-            bool allOff = true;
-            for (int k = 0; k < 4; ++k) {
-                if ((carriers >> k) & 1) allOff &= ops[static_cast<size_t>(k)].stage == kOff;
-            }
-            if (allOff) done = true;
-        }
+namespace {
 
-        o.phase += o.increment;
-        const uint32_t x = (o.phase >> 1) + static_cast<uint32_t>(modulation[j]);
-        const int32_t amplitude = o.level >> 10;
-        int32_t out = 0;
-        if (amplitude > 0) {
-            out = static_cast<int32_t>((int64_t{FineSine(x & 0xFFFF)} * amplitude) >> 14);
-            const uint8_t route = routing[j];
-            if (route & 0x01) sum += out;
-            if (route & 0x40) modulation[1] += out;
-            if (route & 0x20) modulation[2] += out;
-            if (route & 0x10) modulation[3] += out;
-        }
-        // An operator at level 0 feeds back nothing rather than its last output.
-        if (j == 0 && feedback > 0) feedbackMemory = static_cast<int16_t>(out >> (8 - feedback));
+// Advances an operator's envelope by one sample; true when it has just turned off.
+inline bool AdvanceEnvelope(TFMSound::Operator& o) {
+    switch (o.stage) {
+        case TFMSound::kAttack:
+            o.level += o.attackRate;
+            if (o.level >= o.peakLevel) {
+                o.level = o.peakLevel;
+                o.stage = TFMSound::kDecay;
+            }
+            return false;
+        case TFMSound::kDecay:
+            o.level -= o.decayRate;
+            if (o.level <= o.sustainLevel) {
+                o.level = o.sustainLevel;
+                o.stage = TFMSound::kSustain;
+            }
+            return false;
+        case TFMSound::kSustain:
+            o.level -= o.sustainRate;
+            break;
+        case TFMSound::kRelease:
+            o.level -= o.releaseRate;
+            break;
+        default:
+            return false;
     }
-    return sum;
+    if (o.level > 0) return false;
+    o.level = 0;
+    o.stage = TFMSound::kOff;
+    return true;
+}
+
+}  // namespace
+
+template <int Algorithm, int Index>
+inline void TFMSound::OperatorSample(int32_t (&modulation)[4], int32_t& sum, int feedback) {
+    constexpr uint8_t kRoute = kFmAlgorithms[Algorithm][Index];
+    Operator& o = ops[Index];
+    if (AdvanceEnvelope(o)) {
+        // The note is done once every carrier of the algorithm is off.
+        bool allOff = true;
+        for (int k = 0; k < 4; ++k) {
+            if (kFmAlgorithms[Algorithm][k] & 1)
+                allOff &= ops[static_cast<size_t>(k)].stage == kOff;
+        }
+        if (allOff) done = true;
+    }
+
+    o.phase += o.increment;
+    const int32_t amplitude = o.level >> 10;
+    int32_t out = 0;
+    if (amplitude > 0) {
+        const uint32_t x = (o.phase >> 1) + static_cast<uint32_t>(modulation[Index]);
+        out = static_cast<int32_t>((int64_t{FineSine(x & 0xFFFF)} * amplitude) >> 14);
+        if constexpr ((kRoute & 0x01) != 0) sum += out;
+        if constexpr ((kRoute & 0x40) != 0) modulation[1] += out;
+        if constexpr ((kRoute & 0x20) != 0) modulation[2] += out;
+        if constexpr ((kRoute & 0x10) != 0) modulation[3] += out;
+    }
+    // An operator at level 0 feeds back nothing rather than its last output.
+    if constexpr (Index == 0) {
+        if (feedback > 0) feedbackMemory = static_cast<int16_t>(out >> (8 - feedback));
+    }
+}
+
+void TFMSound::StepModulation() {
+    if (StepPitch()) setOperatorIncrements(increment);
+    if (volumeLfoDepth != 0) StepTremolo();
+}
+
+// Nothing sounds until the next note: skips to the end of the duration or of the block.
+int16_t* TFMSound::SkipRest(int16_t* pos, int16_t* to) {
+    const int32_t n = std::min(remaining, static_cast<int32_t>(to - pos));
+    remaining -= n;
+    if (gate > 0) {
+        gate = std::max(gate - n, 0);
+        if (gate == 0) ReleaseKey();
+    }
+    return pos + n;
+}
+
+int16_t* TFMSound::RenderSine(int16_t* pos, int16_t* to) {
+    Operator& o = ops[0];
+    while (remaining > 0 && pos < to) {
+        if (done) return SkipRest(pos, to);
+        if (portamentoTicks > 0 || pitchLfoDepth != 0 || volumeLfoDepth != 0) StepModulation();
+        o.phase += o.increment;
+        const int32_t v = FineSine((o.phase >> 1) & 0xFFFF);
+        const int32_t sum = v - v % 4;  // the two lowest bits cleared, rounded toward zero
+        AddSample(pos, (currentVolume * sum) >> 9);
+        ++pos;
+        --remaining;
+        if (gate > 0 && --gate == 0) ReleaseKey();
+    }
+    return pos;
+}
+
+template <int Algorithm>
+int16_t* TFMSound::RenderTone(int16_t* pos, int16_t* to) {
+    const int feedback = tone->feedback & 7;
+    while (remaining > 0 && pos < to) {
+        if (done) return SkipRest(pos, to);
+        if (portamentoTicks > 0 || pitchLfoDepth != 0 || volumeLfoDepth != 0) StepModulation();
+        int32_t modulation[4] = {feedbackMemory, 0, 0, 0};
+        int32_t sum = 0;
+        OperatorSample<Algorithm, 0>(modulation, sum, feedback);
+        OperatorSample<Algorithm, 1>(modulation, sum, feedback);
+        OperatorSample<Algorithm, 2>(modulation, sum, feedback);
+        OperatorSample<Algorithm, 3>(modulation, sum, feedback);
+        AddSample(pos, (currentVolume * sum) >> 9);
+        ++pos;
+        --remaining;
+        if (gate > 0 && --gate == 0) ReleaseKey();
+    }
+    return pos;
 }
 
 int16_t* TFMSound::Render(int16_t* from, int16_t* to) {
-    int16_t* pos = from;
     if (note >= 96) {
         gate = 0;
         const int32_t room = static_cast<int32_t>(to - from);
@@ -251,57 +308,34 @@ int16_t* TFMSound::Render(int16_t* from, int16_t* to) {
             remaining -= room;
             return to;
         }
-        pos = from + std::max(remaining, 0);
+        int16_t* end = from + std::max(remaining, 0);
         remaining = 0;
-        return pos;
+        return end;
     }
 
     // During a glide the operators stay on the glide's current increment; setting them
     // from the target note here would make the pitch jump at every block boundary.
     setOperatorIncrements(portamentoTicks > 0 ? increment
                                               : FmFrequency(note, detune + pitchLfoOffset));
-
-    const uint8_t* routing = nullptr;
-    int feedback = 0;
-    uint8_t carriers = 0;
-    if (tone != nullptr) {
-        routing = kFmAlgorithms[tone->algorithm & 7];
-        feedback = tone->feedback & 7;
-        for (int j = 0; j < 4; ++j)
-            carriers |= (routing[j] & 1) << j;
+    if (tone == nullptr) return RenderSine(from, to);
+    switch (tone->algorithm & 7) {
+        case 0:
+            return RenderTone<0>(from, to);
+        case 1:
+            return RenderTone<1>(from, to);
+        case 2:
+            return RenderTone<2>(from, to);
+        case 3:
+            return RenderTone<3>(from, to);
+        case 4:
+            return RenderTone<4>(from, to);
+        case 5:
+            return RenderTone<5>(from, to);
+        case 6:
+            return RenderTone<6>(from, to);
+        default:
+            return RenderTone<7>(from, to);
     }
-
-    while (remaining > 0 && pos < to) {
-        if (done) {
-            // Nothing sounds until the next note: skip to the end of the duration or block.
-            const int32_t n = std::min(remaining, static_cast<int32_t>(to - pos));
-            pos += n;
-            remaining -= n;
-            if (gate > 0) {
-                gate = std::max(gate - n, 0);
-                if (gate == 0) ReleaseKey();
-            }
-            break;
-        }
-        if (StepPitch()) setOperatorIncrements(increment);
-        if (volumeLfoDepth != 0) StepTremolo();
-
-        int32_t sum;
-        if (tone == nullptr) {
-            Operator& o = ops[0];
-            o.phase += o.increment;
-            const int32_t v = FineSine((o.phase >> 1) & 0xFFFF);
-            sum = v - v % 4;  // the two lowest bits cleared, rounded toward zero
-        } else {
-            sum = ToneSample(routing, feedback, carriers);
-        }
-        AddSample(pos, (currentVolume * sum) >> 9);
-
-        ++pos;
-        --remaining;
-        if (gate > 0 && --gate == 0) ReleaseKey();
-    }
-    return pos;
 }
 
 }  // namespace tonwerkel

@@ -64,7 +64,15 @@ class TFMSound : public TSoundDevice {
     bool StepPitch();  // portamento and vibrato; true when the voice increment changed
     void StepTremolo();
     void ReleaseKey();
-    int32_t ToneSample(const uint8_t* routing, int feedback, uint8_t carriers);
+    void StepModulation();  // portamento, vibrato and tremolo of one sample
+    int16_t* SkipRest(int16_t* pos, int16_t* to);
+    int16_t* RenderSine(int16_t* pos, int16_t* to);
+    // The per-sample loop with a tone, one instance per algorithm so that the routing is
+    // fixed at compile time.
+    template <int Algorithm>
+    int16_t* RenderTone(int16_t* pos, int16_t* to);
+    template <int Algorithm, int Index>
+    void OperatorSample(int32_t (&modulation)[4], int32_t& sum, int feedback);
 };
 
 }  // namespace tonwerkel
