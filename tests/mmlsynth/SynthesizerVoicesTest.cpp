@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "RenderTool.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -164,6 +166,51 @@ TEST(SynthesizerVoices, NoiseSeedReproducesEffectsAndDrums) {
     const std::vector<int16_t> first = render({200, 5, 17});
     EXPECT_EQ(render({200, 5, 17}), first);
     EXPECT_NE(render({201, 5, 17}), first);
+}
+
+TEST(SynthesizerVoices, RendererPlaysEffectsAndDrums) {
+    const std::string dir = HGF_TEST_DATA_DIR "/mmlsynth/";
+    const auto render = [&](std::vector<std::string> args, std::vector<int16_t>& samples) {
+        args.push_back("out.wav");
+        std::string error;
+        const std::optional<RenderOptions> options = ParseRenderOptions(args, error);
+        if (!options) return -1;
+        std::FILE* err = std::tmpfile();
+        const int rc = RenderFromOptions(*options, samples, err);
+        std::fclose(err);
+        return rc;
+    };
+    std::vector<int16_t> coin;
+    // The coin: 5 + 24 frames = 10643 samples, in the four blocks PlaySound would write.
+    ASSERT_EQ(render({"--effects", dir + "effects.dat", "--sound", "11"}, coin), 0);
+    EXPECT_EQ(coin.size(), 4u * kChunkSamples);
+    EXPECT_GT(Peak(coin, 10000, 10643), 0);
+    EXPECT_EQ(Peak(coin, 10643, coin.size()), 0);
+
+    // --seconds bounds a sound; a seed reproduces its noise.
+    std::vector<int16_t> a, b, c;
+    const std::vector<std::string> boom = {"--effects", dir + "effects.dat", "--sound",
+                                           "12",        "--seconds",         "0.2"};
+    ASSERT_EQ(render(boom, a), 0);
+    EXPECT_EQ(a.size(), 2u * kChunkSamples);
+    std::vector<std::string> seeded = boom;
+    seeded.insert(seeded.end(), {"--noise-seed", "9,3,77"});
+    ASSERT_EQ(render(seeded, b), 0);
+    ASSERT_EQ(render(seeded, c), 0);
+    EXPECT_EQ(b, c);
+
+    // The song's drums need the effect set.
+    std::vector<int16_t> withKit, withoutKit;
+    ASSERT_EQ(
+        render({"--seconds", "1", "--effects", dir + "effects.dat", dir + "drums.mml"}, withKit),
+        0);
+    ASSERT_EQ(render({"--seconds", "1", dir + "drums.mml"}, withoutKit), 0);
+    EXPECT_NE(withKit, withoutKit);
+
+    std::vector<int16_t> none;
+    EXPECT_EQ(render({"--sound", "10"}, none), 2);  // no effect set
+    EXPECT_EQ(render({"--effects", dir + "effects.dat", "--sound", "9"}, none), 1);  // empty
+    EXPECT_EQ(render({"--effects", dir + "missing.dat", "--sound", "10"}, none), 1);
 }
 
 }  // namespace
