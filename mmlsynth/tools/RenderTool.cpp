@@ -8,8 +8,10 @@ namespace tonwerkel {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tonwerkel-render [--seconds S] [--effects FILE.dat] [--sound N]\n"
-    "                        [--noise-seed INDEX,STEP,COUNTER] SONG.mml OUT.wav\n";
+    "usage: tonwerkel-render [--seconds S] [--effects FILE.dat]\n"
+    "                        [--noise-seed INDEX,STEP,COUNTER] SONG.mml OUT.wav\n"
+    "       tonwerkel-render --effects FILE.dat --sound N [--seconds S]\n"
+    "                        [--noise-seed INDEX,STEP,COUNTER] OUT.wav\n";
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -143,6 +145,11 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
             positional.push_back(a);
         }
     }
+    // An effect (--sound) needs no song: OUT.wav alone.
+    if (positional.size() == 1 && options.sound) {
+        options.outputPath = positional[0];
+        return options;
+    }
     if (positional.size() != 2) {
         error = "expected SONG.mml and OUT.wav";
         return std::nullopt;
@@ -157,6 +164,17 @@ std::vector<int16_t> RenderSongChunks(Synthesizer& synth, int64_t chunks) {
     std::vector<int16_t> samples(static_cast<size_t>(chunks) * kChunkSamples);
     for (int64_t i = 0; i < chunks; ++i) {
         synth.RenderBgmBlock(samples.data() + static_cast<size_t>(i) * kChunkSamples);
+    }
+    return samples;
+}
+
+std::vector<int16_t> RenderEffectBlocks(Synthesizer& synth, int sound, int64_t maxChunks) {
+    std::vector<int16_t> samples;
+    if (!synth.StartEffect(sound)) return samples;
+    for (int64_t i = 0; i < maxChunks && synth.EffectGenerating(); ++i) {
+        const size_t at = samples.size();
+        samples.resize(at + kChunkSamples);
+        synth.RenderEffectBlock(samples.data() + at);
     }
     return samples;
 }
@@ -183,6 +201,60 @@ std::vector<uint8_t> EncodeWave(const std::vector<int16_t>& samples) {
     return out;
 }
 
+int RenderFromOptions(const RenderOptions& options, std::vector<int16_t>& samples, std::FILE* err) {
+    if (options.sound && options.effectsPath.empty()) {
+        std::fprintf(err, "tonwerkel-render: --sound needs --effects FILE.dat\n%s", kUsage);
+        return 2;
+    }
+    if (options.sound && !options.songPath.empty()) {
+        std::fprintf(err, "tonwerkel-render: --sound renders an effect, not a song\n%s", kUsage);
+        return 2;
+    }
+
+    auto synth = std::make_unique<Synthesizer>();
+    if (options.noiseSeed) {
+        const std::array<uint8_t, 3>& seed = *options.noiseSeed;
+        synth->SetNoiseSeed({seed[0], seed[1], seed[2]});
+    }
+    // The effect set comes first, so that the song's drums find their sounds.
+    if (!options.effectsPath.empty()) {
+        std::vector<uint8_t> effects;
+        if (!ReadWholeFile(options.effectsPath, effects)) {
+            std::fprintf(err, "tonwerkel-render: cannot read %s\n", options.effectsPath.c_str());
+            return 1;
+        }
+        synth->LoadEffects(effects.data(), effects.size());
+    }
+
+    if (options.sound) {
+        // The blocks PlaySound(N) writes, up to the one in which the effect stops generating.
+        samples = RenderEffectBlocks(*synth, *options.sound, options.chunks);
+        if (samples.empty()) {
+            std::fprintf(err, "tonwerkel-render: sound %d of %s is empty or silent\n",
+                         *options.sound, options.effectsPath.c_str());
+            return 1;
+        }
+        if (synth->EffectGenerating()) {
+            std::fprintf(err, "tonwerkel-render: sound %d cut off after %lld blocks (--seconds)\n",
+                         *options.sound, static_cast<long long>(options.chunks));
+        }
+        return 0;
+    }
+    std::vector<uint8_t> song;
+    if (!ReadWholeFile(options.songPath, song)) {
+        std::fprintf(err, "tonwerkel-render: cannot read %s\n", options.songPath.c_str());
+        return 1;
+    }
+    synth->LoadSong(song.data(), song.size());
+    if (!synth->HasChannels()) {
+        std::fprintf(err, "tonwerkel-render: %s has no channel text to play\n",
+                     options.songPath.c_str());
+        return 1;
+    }
+    samples = RenderSongChunks(*synth, options.chunks);
+    return 0;
+}
+
 int RunRenderTool(const std::vector<std::string>& args, std::FILE* err) {
     std::string error;
     const std::optional<RenderOptions> options = ParseRenderOptions(args, error);
@@ -190,26 +262,8 @@ int RunRenderTool(const std::vector<std::string>& args, std::FILE* err) {
         std::fprintf(err, "tonwerkel-render: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
-    if (!options->effectsPath.empty() || options->sound || options->noiseSeed) {
-        std::fprintf(err,
-                     "tonwerkel-render: effect sets are not supported yet "
-                     "(--effects, --sound, --noise-seed)\n");
-        return 2;
-    }
-
-    std::vector<uint8_t> song;
-    if (!ReadWholeFile(options->songPath, song)) {
-        std::fprintf(err, "tonwerkel-render: cannot read %s\n", options->songPath.c_str());
-        return 1;
-    }
-    auto synth = std::make_unique<Synthesizer>();
-    synth->LoadSong(song.data(), song.size());
-    if (!synth->HasChannels()) {
-        std::fprintf(err, "tonwerkel-render: %s has no channel text to play\n",
-                     options->songPath.c_str());
-        return 1;
-    }
-    const std::vector<int16_t> samples = RenderSongChunks(*synth, options->chunks);
+    std::vector<int16_t> samples;
+    if (const int rc = RenderFromOptions(*options, samples, err); rc != 0) return rc;
     if (!WriteWholeFile(options->outputPath, EncodeWave(samples))) {
         std::fprintf(err, "tonwerkel-render: cannot write %s\n", options->outputPath.c_str());
         return 1;

@@ -19,7 +19,7 @@ struct RenderOptions {
     std::string effectsPath;   // --effects FILE.dat
     std::optional<int> sound;  // --sound N
     std::optional<std::array<uint8_t, 3>> noiseSeed;  // --noise-seed INDEX,STEP,COUNTER
-    std::string songPath;
+    std::string songPath;                             // empty with --sound and only OUT.wav
     std::string outputPath;
 };
 
@@ -35,8 +35,17 @@ std::optional<int64_t> ChunksForSeconds(const std::string& seconds);
 // Resets the synthesizer as PlayBGM does and renders `chunks` chunks of the loaded song.
 std::vector<int16_t> RenderSongChunks(Synthesizer& synth, int64_t chunks);
 
+// Starts sound effect `sound` and renders the blocks PlaySound would write, up to and including
+// the one in which the effect stops generating, at most `maxChunks`. Empty when the sound is
+// empty or silent.
+std::vector<int16_t> RenderEffectBlocks(Synthesizer& synth, int sound, int64_t maxChunks);
+
 // RIFF WAV, PCM 16-bit mono 22050 Hz.
 std::vector<uint8_t> EncodeWave(const std::vector<int16_t>& samples);
+
+// Renders what the options ask for: the song, or with --sound the effect, after loading the
+// effect set and seeding the noise. Returns the exit code as RunRenderTool does (0 done).
+int RenderFromOptions(const RenderOptions& options, std::vector<int16_t>& samples, std::FILE* err);
 
 // The whole program; messages go to `err`. Returns the exit code: 0 done, 1 bad input or
 // output, 2 bad command line or an option that is not supported.

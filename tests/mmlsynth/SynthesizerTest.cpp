@@ -77,16 +77,25 @@ TEST(Synthesizer, GoldenRendersMatchByteForByte) {
     int songs = 0;
     while (std::getline(list, line)) {
         if (line.empty() || line[0] == '#') continue;
+        // NAME SECONDS [OPTIONS]: options name files of the data folder; --sound has no song.
         std::istringstream fields(line);
-        std::string name, seconds;
+        std::string name, seconds, option;
         fields >> name >> seconds;
-        const std::vector<uint8_t> mml = ReadFile(dir + name + ".mml");
-        ASSERT_FALSE(mml.empty()) << name;
-        Synthesizer synth;
-        synth.LoadSong(mml.data(), mml.size());
-        const std::vector<uint8_t> wave =
-            EncodeWave(RenderSongChunks(synth, ChunksForSeconds(seconds).value()));
-        EXPECT_TRUE(wave == ReadFile(dir + name + ".wav")) << name;
+        std::vector<std::string> args = {"--seconds", seconds};
+        bool song = true;
+        while (fields >> option) {
+            const bool file = option.size() > 4 && option.substr(option.size() - 4) == ".dat";
+            args.push_back(file ? dir + option : option);
+            song = song && option != "--sound";
+        }
+        if (song) args.push_back(dir + name + ".mml");
+        args.push_back(name + ".wav");
+        std::string error;
+        const std::optional<RenderOptions> options = ParseRenderOptions(args, error);
+        ASSERT_TRUE(options) << name << ": " << error;
+        std::vector<int16_t> samples;
+        ASSERT_EQ(RenderFromOptions(*options, samples, stderr), 0) << name;
+        EXPECT_TRUE(EncodeWave(samples) == ReadFile(dir + name + ".wav")) << name;
         ++songs;
     }
     EXPECT_GE(songs, 3);

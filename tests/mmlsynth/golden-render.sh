@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders every golden song with the given tonwerkel-render (optionally behind a runner such
+# Renders every golden entry with the given tonwerkel-render (optionally behind a runner such
 # as scripts/wine-run.sh) and compares the files byte for byte with the stored ones.
 #   golden-render.sh [RUNNER...] TOOL
 set -uo pipefail
@@ -10,16 +10,26 @@ case "$tool" in *.exe) prefix="Z:" ;; esac  # Wine sees the Linux root as drive 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
-while read -r song seconds; do
-  case "$song" in ''|'#'*) continue ;; esac
-  if ! "$@" --seconds "$seconds" "$prefix$data/$song.mml" "$prefix$work/$song.wav"; then
-    echo "FAIL $song: the renderer failed"
+while read -r name seconds options; do
+  case "$name" in ''|'#'*) continue ;; esac
+  # Options name files of the data folder (FILE.dat); an entry with --sound has no song.
+  args=()
+  song="$prefix$data/$name.mml"
+  for option in $options; do
+    case "$option" in
+      *.dat) args+=("$prefix$data/$option") ;;
+      --sound) song=""; args+=("$option") ;;
+      *) args+=("$option") ;;
+    esac
+  done
+  if ! "$@" --seconds "$seconds" "${args[@]}" $song "$prefix$work/$name.wav"; then
+    echo "FAIL $name: the renderer failed"
     failed=1
-  elif ! cmp "$data/$song.wav" "$work/$song.wav"; then
-    echo "FAIL $song: differs from the golden file"
+  elif ! cmp "$data/$name.wav" "$work/$name.wav"; then
+    echo "FAIL $name: differs from the golden file"
     failed=1
   else
-    echo "ok   $song"
+    echo "ok   $name"
   fi
 done <"$data/golden.txt"
 exit $failed

@@ -5,8 +5,17 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 tool=${1:-build/native/mmlsynth/tools/tonwerkel-render}
 data=tests/data/mmlsynth
-grep -v '^#' "$data/golden.txt" | while read -r song seconds; do
-  [ -n "$song" ] || continue
-  "$tool" --seconds "$seconds" "$data/$song.mml" "$data/$song.wav"
-  echo "$song.wav: $seconds s"
+grep -v '^#' "$data/golden.txt" | while read -r name seconds options; do
+  [ -n "$name" ] || continue
+  args=()
+  song="$data/$name.mml"
+  for option in $options; do
+    case "$option" in
+      *.dat) args+=("$data/$option") ;;
+      --sound) song=""; args+=("$option") ;;
+      *) args+=("$option") ;;
+    esac
+  done
+  "$tool" --seconds "$seconds" "${args[@]}" $song "$data/$name.wav"
+  echo "$name.wav: $(($(stat -c %s "$data/$name.wav") / 2 - 22)) samples"
 done
