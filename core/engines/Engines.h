@@ -1,0 +1,82 @@
+// The four playback engines as the playback control sees them. Each is tried in a fixed
+// order; an engine that is absent (null) is skipped. The implementations live beside this
+// file (portable where they can be) or in win32/.
+#pragma once
+
+#include <string>
+
+#include "platform/Messenger.h"
+
+namespace hgf {
+
+// MP3 playback. Open is one attempt (initialise, open, and on refusal free again).
+class Mp3Engine {
+  public:
+    virtual ~Mp3Engine() = default;
+    virtual bool Open(const std::string& path) = 0;
+    // Calls `onEnd` (from the engine's own thread) when the file has finished playing,
+    // until Close. The playback control checks that the playback is still current.
+    virtual void ArmEndCallback(void (*onEnd)(void* context), void* context) = 0;
+    virtual void SetVolume(int volume) = 0;  // 0..100 for left and right
+    virtual void Play() = 0;
+    virtual void Pause() = 0;
+    virtual void Restart() = 0;
+    // Disarms the end callback, closes the file and frees the engine.
+    virtual void Close() = 0;
+};
+
+// The system's media services (filter graph, or the media control interface).
+class MediaEngine {
+  public:
+    virtual ~MediaEngine() = default;
+    virtual bool Open(const std::string& path) = 0;
+    virtual void Play(WindowHandle notifyWindow) = 0;
+    virtual void Pause() = 0;
+    virtual void Close() = 0;
+    virtual void SetVolume(int attenuation) = 0;  // hundredths of a decibel, -10000..0
+    // Runs on the media watcher thread: blocks until the playback completes (true), or
+    // returns false when there is nothing to wait on (the end then reaches the main window
+    // another way) or `cancelled` turns true. `cancelled` is polled at least every 100 ms.
+    virtual bool WaitForCompletion(bool (*cancelled)(void* context), void* context) = 0;
+};
+
+// The MML synthesizer library, loaded for each attempt.
+class MmlBridge {
+  public:
+    virtual ~MmlBridge() = default;
+    virtual bool Bind(WindowHandle window) = 0;
+    virtual bool Load(const std::string& path) = 0;
+    virtual bool Start() = 0;
+    virtual void Halt() = 0;
+    virtual void Resume() = 0;
+    virtual void SetVolume(int attenuation) = 0;  // hundredths of a decibel, -10000..0
+    virtual void Unload() = 0;
+};
+
+// Conversion of a file that the media engine has opened into a MIDI file to play instead.
+class SmfConverter {
+  public:
+    virtual ~SmfConverter() = default;
+    // -1: a file was written at `outputPath` and is to be played instead of the item.
+    virtual int Convert(WindowHandle window, const std::string& itemPath,
+                        const std::string& outputPath, const std::string& configPath) = 0;
+    // Where the converted file goes (the running program's path with ".mid" appended).
+    virtual std::string OutputPath() = 0;
+};
+
+// The Ogg Vorbis stream player.
+class OggEngine {
+  public:
+    virtual ~OggEngine() = default;
+    virtual bool Open(const std::string& path) = 0;
+    virtual bool Start() = 0;
+    virtual void Pause() = 0;
+    virtual void Close() = 0;
+    virtual void SetGain(float gain) = 0;
+    // Whole seconds, or -1 when the length cannot be read.
+    virtual int Length(const std::string& path) = 0;
+    // True once the whole stream has been queued and played.
+    virtual bool Finished() = 0;
+};
+
+}  // namespace hgf

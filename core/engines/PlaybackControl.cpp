@@ -1,0 +1,323 @@
+// Engine dispatch, pause and volume, and the end-of-track watchers.
+#include "engines/PlaybackControl.h"
+
+#include <cctype>
+#include <system_error>
+
+#include "playlist/PathText.h"
+
+namespace hgf {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kOggEndPoll = 100ms;  // a watcher waiting for the Ogg stream's end
+
+// ".wma", ".wmv" and ".asf" never go to the MP3 engine. The extension is the text from
+// the last "." on (a Shift_JIS trail byte is never a ".").
+bool IsWindowsMediaPath(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos) return false;
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".wma" || extension == ".wmv" || extension == ".asf";
+}
+
+// Volume 0..100 as an attenuation in hundredths of a decibel, -10000..0.
+int Attenuation(std::uint8_t volume) {
+    return 100 * volume - 10000;
+}
+
+}  // namespace
+
+PlaybackControl::PlaybackControl(Playlist& list, FileSystem& files, Messenger& messenger,
+                                 PlaybackEngines engines)
+    : list_(list), files_(files), messenger_(messenger), engines_(engines) {}
+
+PlaybackControl::~PlaybackControl() {
+    Stop();
+}
+
+bool PlaybackControl::Play(WindowHandle window, unsigned message, std::uint8_t volume) {
+    {
+        std::lock_guard lock(mutex_);
+        notify_ = {window, message};
+    }
+    SetPlaying(false);
+    StopEngine();
+
+    // Move past a heading, a row already marked unplayable and a missing file, once each.
+    std::int32_t index = list_.GetCurrentIndex();
+    PlaylistItem row = list_.GetItem(index);
+    if (row.isFolder) {
+        index = list_.AdvancePlayOrder();
+        row = list_.GetItem(index);
+    }
+    if (row.unplayable) {
+        index = list_.AdvancePlayOrder();
+        row = list_.GetItem(index);
+    }
+    if (!files_.GetAttributes(WithoutTrailingSeparator(row.path))) {
+        list_.MarkUnplayable(index);
+        index = list_.AdvancePlayOrder();
+        row = list_.GetItem(index);
+    }
+    // Only a list with nothing left to choose gets here with no file row to try.
+    if (index < 0 || index >= list_.ItemCount() || row.isFolder || row.unplayable) return false;
+
+    const std::string& path = row.path;
+    if (engines_.mp3 && !IsWindowsMediaPath(path) && TryMp3(path, volume)) return true;
+    if (engines_.media && TryMedia(path, volume)) return true;
+    if (engines_.mml && list_.mmlPlayTime >= 1 && TryMml(path, volume)) return true;
+    if (engines_.ogg && TryOgg(path, volume)) return true;
+
+    list_.MarkUnplayable(index);
+    return false;
+}
+
+bool PlaybackControl::PlayUntilStarted(WindowHandle window, unsigned message, std::uint8_t volume) {
+    // Every failed attempt marks a row, so one attempt per row (and one for the row
+    // reached last) either starts a track or leaves nothing to choose.
+    const std::int32_t attempts = list_.ItemCount() + 1;
+    for (std::int32_t attempt = 0; attempt < attempts; ++attempt) {
+        if (Play(window, message, volume)) return true;
+        if (!list_.HasChoosableRow()) break;
+    }
+    Stop();
+    return false;
+}
+
+bool PlaybackControl::TryMp3(const std::string& path, std::uint8_t volume) {
+    if (!engines_.mp3->Open(path)) return false;
+    Started(ENGINE_MP3);
+    {
+        std::lock_guard lock(mutex_);
+        mp3Generation_ = generation_;
+    }
+    engines_.mp3->ArmEndCallback(&PlaybackControl::OnMp3End, this);
+    ApplyVolume(volume);
+    engines_.mp3->Play();
+    SetPlaying(true);
+    return true;
+}
+
+bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume) {
+    MediaEngine& media = *engines_.media;
+    if (!media.Open(path)) return false;
+    EngineKind kind = ENGINE_MEDIA;
+    const std::string& configuration = list_.smfConversionFile;
+    if (!configuration.empty() && engines_.smf) {
+        const std::string converted = engines_.smf->OutputPath();
+        if (engines_.smf->Convert(notify_.window, path, converted, configuration) == -1) {
+            media.Close();
+            if (media.Open(converted)) {
+                kind = ENGINE_MEDIA_CONVERTED_MIDI;
+            } else if (!media.Open(path)) {
+                // Neither the converted file nor the item opens again: the attempt fails.
+                return false;
+            }
+        }
+    }
+    Started(kind);
+    StartWatcher(true, 0);
+    ApplyVolume(volume);
+    media.Play(notify_.window);
+    SetPlaying(true);
+    return true;
+}
+
+bool PlaybackControl::TryMml(const std::string& path, std::uint8_t volume) {
+    MmlBridge& mml = *engines_.mml;
+    mml.Bind(notify_.window);  // a failed binding shows in Load
+    if (!mml.Load(path)) {
+        mml.Unload();
+        return false;
+    }
+    Started(ENGINE_MML);
+    StartWatcher(false, static_cast<std::int64_t>(list_.mmlPlayTime) * 1000);
+    ApplyVolume(volume);
+    mml.Start();
+    SetPlaying(true);
+    return true;
+}
+
+bool PlaybackControl::TryOgg(const std::string& path, std::uint8_t volume) {
+    OggEngine& ogg = *engines_.ogg;
+    if (!ogg.Open(path)) return false;
+    Started(ENGINE_OGG);
+    const int seconds = ogg.Length(path);
+    StartWatcher(false, seconds >= 0 ? static_cast<std::int64_t>(seconds) * 1000 : -1);
+    ApplyVolume(volume);
+    ogg.Start();
+    SetPlaying(true);
+    return true;
+}
+
+void PlaybackControl::Started(EngineKind kind) {
+    engineKind_ = kind;
+    list_.engineKind = kind;
+}
+
+void PlaybackControl::Stop() {
+    SetPlaying(false);
+    StopEngine();
+}
+
+void PlaybackControl::StopEngine() {
+    // The watcher goes first, so it never touches an engine that is being closed; once
+    // the generation has moved on, no end of the old playback is reported any more.
+    {
+        std::lock_guard lock(mutex_);
+        ++generation_;
+        cancelWatcher_ = true;
+    }
+    wake_.notify_all();
+    if (watcher_.joinable()) watcher_.join();
+
+    // The engine this object started, whatever the list's copy of the kind says.
+    switch (engineKind_) {
+        case ENGINE_MP3:
+            engines_.mp3->Close();
+            break;
+        case ENGINE_MML:
+            engines_.mml->Halt();
+            engines_.mml->Unload();
+            break;
+        case ENGINE_OGG:
+            engines_.ogg->Close();
+            break;
+        case ENGINE_MEDIA:
+        case ENGINE_MEDIA_CONVERTED_MIDI:
+            engines_.media->Close();
+            break;
+        default:
+            break;
+    }
+    engineKind_ = ENGINE_NONE;
+    list_.engineKind = ENGINE_NONE;
+}
+
+bool PlaybackControl::TogglePause() {
+    const bool pause = playing_;
+    switch (engineKind_) {
+        case ENGINE_MP3:
+            pause ? engines_.mp3->Pause() : engines_.mp3->Restart();
+            break;
+        case ENGINE_MML:
+            pause ? engines_.mml->Halt() : engines_.mml->Resume();
+            break;
+        case ENGINE_OGG:
+            pause ? engines_.ogg->Pause() : (void)engines_.ogg->Start();
+            break;
+        case ENGINE_MEDIA:
+        case ENGINE_MEDIA_CONVERTED_MIDI:  // the converted file pauses like any media file
+            pause ? engines_.media->Pause() : engines_.media->Play(notify_.window);
+            break;
+        default:
+            break;
+    }
+    SetPlaying(!pause);
+    return playing_;
+}
+
+void PlaybackControl::SetVolume(std::uint8_t volume) {
+    ApplyVolume(volume);
+}
+
+void PlaybackControl::ApplyVolume(std::uint8_t volume) {
+    if (volume > 100) return;
+    switch (engineKind_) {
+        case ENGINE_MP3:
+            engines_.mp3->SetVolume(volume);
+            break;
+        case ENGINE_MML:
+            engines_.mml->SetVolume(Attenuation(volume));
+            break;
+        case ENGINE_OGG:
+            engines_.ogg->SetGain(static_cast<float>(volume) * 0.01f);
+            break;
+        case ENGINE_MEDIA:
+        case ENGINE_MEDIA_CONVERTED_MIDI:
+            engines_.media->SetVolume(Attenuation(volume));
+            break;
+        default:
+            break;
+    }
+}
+
+void PlaybackControl::SetPlaying(bool playing) {
+    playing_ = playing;
+    list_.playing = playing;
+}
+
+void PlaybackControl::StartWatcher(bool media, std::int64_t delayMs) {
+    endDelayMs_ = media ? 0 : delayMs;
+    std::uint64_t generation;
+    {
+        std::lock_guard lock(mutex_);
+        cancelWatcher_ = false;
+        generation = generation_;
+    }
+    try {
+        watcher_ = std::thread(&PlaybackControl::RunWatcher, this, generation, media, delayMs);
+    } catch (const std::system_error&) {
+        // Without a watcher the track plays on; its end is then not reported.
+    }
+}
+
+bool PlaybackControl::WatcherCancelled() {
+    std::lock_guard lock(mutex_);
+    return cancelWatcher_;
+}
+
+bool PlaybackControl::IsWatcherCancelled(void* self) {
+    return static_cast<PlaybackControl*>(self)->WatcherCancelled();
+}
+
+void PlaybackControl::RunWatcher(std::uint64_t generation, bool media, std::int64_t delayMs) {
+    if (media) {
+        if (!engines_.media->WaitForCompletion(&PlaybackControl::IsWatcherCancelled, this)) return;
+    } else {
+        std::unique_lock lock(mutex_);
+        if (delayMs >= 0) {
+            // The delay runs from the start of play; pausing does not hold it.
+            if (wake_.wait_for(lock, std::chrono::milliseconds(delayMs),
+                               [&] { return cancelWatcher_; }))
+                return;
+        } else {
+            // The length is unknown: the track ends when the stream has been played.
+            while (!cancelWatcher_) {
+                lock.unlock();
+                const bool finished = engines_.ogg->Finished();
+                lock.lock();
+                if (finished) break;
+                wake_.wait_for(lock, kOggEndPoll, [&] { return cancelWatcher_; });
+            }
+            if (cancelWatcher_) return;
+        }
+    }
+    ReportEnd(generation);
+}
+
+void PlaybackControl::OnMp3End(void* self) {
+    auto* control = static_cast<PlaybackControl*>(self);
+    std::uint64_t generation;
+    {
+        std::lock_guard lock(control->mutex_);
+        generation = control->mp3Generation_;
+    }
+    control->ReportEnd(generation);
+}
+
+void PlaybackControl::ReportEnd(std::uint64_t generation) {
+    // Held while advancing and posting, so a Stop either comes before (and nothing is
+    // reported) or waits until the message is on its way.
+    std::lock_guard lock(mutex_);
+    if (generation != generation_ || reported_ == generation) return;
+    reported_ = generation;
+    list_.AdvancePlayOrder();
+    messenger_.Post(notify_.window, notify_.message, 0, 0);
+}
+
+}  // namespace hgf

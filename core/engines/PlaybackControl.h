@@ -1,0 +1,103 @@
+// Plays the current row of the live list with the first engine that accepts it (MP3,
+// media, MML, Ogg Vorbis, in that order), and reports the end of each track: whoever
+// detects it advances the play order and posts the end-of-track message, unless that
+// playback was stopped or replaced in the meantime. Portable: engines, file system and
+// window messages come in through interfaces.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engines/Engines.h"
+#include "platform/FileSystem.h"
+#include "platform/Messenger.h"
+#include "playlist/Playlist.h"
+
+namespace hgf {
+
+// The engines the playback control may use; an absent (null) engine is skipped. The
+// objects outlive the PlaybackControl.
+struct PlaybackEngines {
+    Mp3Engine* mp3 = nullptr;
+    MediaEngine* media = nullptr;
+    MmlBridge* mml = nullptr;
+    OggEngine* ogg = nullptr;
+    SmfConverter* smf = nullptr;
+};
+
+class PlaybackControl {
+  public:
+    PlaybackControl(Playlist& list, FileSystem& files, Messenger& messenger,
+                    PlaybackEngines engines);
+    // Stops the playback (the watcher is joined, the engine closed).
+    ~PlaybackControl();
+    PlaybackControl(const PlaybackControl&) = delete;
+    PlaybackControl& operator=(const PlaybackControl&) = delete;
+
+    // Stops what plays and starts the current row (moving past a heading, a row marked
+    // unplayable and a missing file first). `message` goes to `window` at the end of the
+    // track. A volume above 100 leaves the engine's volume as it is. False when no engine
+    // accepted the row; the row is then marked unplayable, so the next call moves on.
+    bool Play(WindowHandle window, unsigned message, std::uint8_t volume);
+    // Play, repeated while it fails, at most once per row and once more. When nothing
+    // starts, the playback stays stopped, the rows keep their marks and the result is false.
+    bool PlayUntilStarted(WindowHandle window, unsigned message, std::uint8_t volume);
+    // Ends the playback; no end-of-track message follows.
+    void Stop();
+    // Pauses when playing, resumes when not; returns the new playing flag.
+    bool TogglePause();
+    // 0..100 applied to the current engine; above 100 nothing changes.
+    void SetVolume(std::uint8_t volume);
+
+    EngineKind GetEngineKind() const { return engineKind_; }
+    bool IsPlaying() const { return playing_; }
+    // Milliseconds the timed watcher of the current MML or Ogg playback waits; -1: the Ogg
+    // length is unknown and the watcher waits for the stream's end.
+    std::int64_t EndOfTrackDelayMs() const { return endDelayMs_; }
+
+  private:
+    bool TryMp3(const std::string& path, std::uint8_t volume);
+    bool TryMedia(const std::string& path, std::uint8_t volume);
+    bool TryMml(const std::string& path, std::uint8_t volume);
+    bool TryOgg(const std::string& path, std::uint8_t volume);
+    void Started(EngineKind kind);
+    void StopEngine();
+    void ApplyVolume(std::uint8_t volume);
+    void SetPlaying(bool playing);
+    // The watcher thread of the current playback: waits for the delay (delayMs >= 0), for
+    // the Ogg stream's end (delayMs < 0), or for the media engine's completion.
+    void StartWatcher(bool media, std::int64_t delayMs);
+    void RunWatcher(std::uint64_t generation, bool media, std::int64_t delayMs);
+    bool WatcherCancelled();
+    // Advances the play order and posts the end-of-track message, if `generation` is
+    // still the current playback and has not reported yet.
+    void ReportEnd(std::uint64_t generation);
+    static void OnMp3End(void* self);
+    static bool IsWatcherCancelled(void* self);
+
+    Playlist& list_;
+    FileSystem& files_;
+    Messenger& messenger_;
+    PlaybackEngines engines_;
+
+    // The user-interface thread's view of the playback (authoritative; mirrored into the
+    // list's playback fields for readers of those).
+    EngineKind engineKind_ = ENGINE_NONE;
+    bool playing_ = false;
+    std::int64_t endDelayMs_ = 0;
+    std::thread watcher_;
+
+    // Shared with the watcher thread and the MP3 engine's thread, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;     // tells the watcher that it is cancelled
+    std::uint64_t generation_ = 0;     // counts playbacks; Stop and Play move it on
+    std::uint64_t reported_ = 0;       // the last generation that reported its end
+    std::uint64_t mp3Generation_ = 0;  // the playback that armed the MP3 end callback
+    bool cancelWatcher_ = false;
+    NotifyTarget notify_;  // written by Play, read by ReportEnd
+};
+
+}  // namespace hgf
