@@ -1,7 +1,6 @@
 // The playlist model: rows and current row, the loader worker, and the play order.
 #include "playlist/Playlist.h"
 
-#include "playlist/CRuntimeRandom.h"
 #include "playlist/FolderScan.h"
 #include "playlist/PathText.h"
 
@@ -110,6 +109,7 @@ void Playlist::CopyContentFrom(const Playlist& other) {
     allFiles_ = other.allFiles_;
     choosableCount_ = other.choosableCount_;
     unplayableUnplayed_ = other.unplayableUnplayed_;
+    ++generation_;
     scanDepth_ = other.scanDepth_.load();
 }
 
@@ -222,6 +222,7 @@ std::uint8_t Playlist::AllFiles() const {
 // --- Locked helpers ---
 
 void Playlist::RecountLocked() {
+    ++generation_;
     playedCount_ = 0;
     choosableCount_ = 0;
     unplayableUnplayed_ = 0;
@@ -241,6 +242,7 @@ void Playlist::RecountLocked() {
 }
 
 void Playlist::StartNewRoundLocked() {
+    ++generation_;
     playedCount_ = 0;
     unplayableUnplayed_ = 0;
     for (PlaylistItem& row : items_) {
@@ -288,9 +290,19 @@ std::int32_t Playlist::AdvancePlayOrderLocked() {
 
     // Reseeded from the clock at every call; the first number r tells how many more to
     // discard (r mod 10).
-    CRuntimeRandom random(static_cast<std::uint32_t>(services_.clock.NowSeconds()));
-    for (int discard = random.Next() % 10; discard > 0; --discard)
-        random.Next();
+    const std::uint32_t seed = static_cast<std::uint32_t>(services_.clock.NowSeconds());
+    const std::uint64_t startGeneration = generation_;
+    CRuntimeRandom random(seed);
+    std::uint64_t tries = 0;
+    if (mode == PLAY_MODE_RANDOM && cursor_.valid && cursor_.seed == seed &&
+        cursor_.generation == generation_ && !RoundOverLocked()) {
+        random = cursor_.random;
+        tries = cursor_.tries;
+    } else {
+        for (int discard = random.Next() % 10; discard > 0; --discard)
+            random.Next();
+    }
+    cursor_.valid = false;
     auto randomRow = [&]() -> std::uint32_t {
         if (rowCount <= 32768) return static_cast<std::uint32_t>(random.Next()) % rowCount;
         // Longer lists: two numbers make 30 bits, so every row can be reached.
@@ -313,7 +325,7 @@ std::int32_t Playlist::AdvancePlayOrderLocked() {
     // Far more draws than a hit needs on average (one in rowCount): past this bound the
     // next suitable row in list order is taken, so the choice always ends.
     const std::uint64_t drawLimit = 64ull * rowCount + 64;
-    for (std::uint64_t tries = 0;; ++tries) {
+    for (;; ++tries) {
         if (RoundOverLocked()) StartNewRoundLocked();
         const std::uint32_t current = static_cast<std::uint32_t>(currentIndex_);
         std::uint32_t candidate;
@@ -349,6 +361,8 @@ std::int32_t Playlist::AdvancePlayOrderLocked() {
             break;
         }
     }
+    if (mode == PLAY_MODE_RANDOM && generation_ == startGeneration)
+        cursor_ = {true, seed, generation_, random, tries + 1};
     MarkPlayedLocked(static_cast<std::size_t>(currentIndex_));
     return currentIndex_;
 }

@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Messenger.h"
+#include "playlist/CRuntimeRandom.h"
 #include "playlist/PlaylistItem.h"
 
 namespace hgf {
@@ -166,6 +167,20 @@ class Playlist {
     std::int32_t choosableCount_ = 0;      // file rows not marked unplayable
     std::int32_t unplayableUnplayed_ = 0;  // unplayable file rows not yet played this round:
                                            // they count as played when a round ends
+    std::uint64_t generation_ = 0;         // changes whenever played flags may be cleared
+
+    // Where the last random choice stopped in its sequence of draws. Within one second
+    // every choice reseeds identically, and rows rejected earlier stay rejected until the
+    // flags are cleared, so the next choice in that second may go on from here instead of
+    // drawing the same rejected rows again: same result, linear instead of quadratic.
+    struct RandomCursor {
+        bool valid = false;
+        std::uint32_t seed = 0;
+        std::uint64_t generation = 0;
+        CRuntimeRandom random{0};
+        std::uint64_t tries = 0;
+    };
+    RandomCursor cursor_;
 
     std::atomic<std::int32_t> scanDepth_{-1};  // written by the folder scan on the worker
 

@@ -1,0 +1,155 @@
+// The folder scan through the loader worker: which files become rows, their order,
+// headings, indents and file counts.
+#include <gtest/gtest.h>
+
+#include "PlaylistFixture.h"
+
+namespace hgf::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FolderScanTest : public PlaylistFixture {};
+
+TEST_F(FolderScanTest, AcceptsSuffixesInAnyCaseAndEveryFileWhenAsked) {
+    fs.AddFile("C:\\M\\readme.txt");
+    fs.AddFile("C:\\M\\Song.MP3");
+    fs.AddFile("C:\\M\\a.mp4");
+    fs.AddFile("C:\\M\\x.Mml");
+    fs.AddFile("C:\\M\\b.flac");
+    fs.AddFile("C:\\M\\clip.mpeg");
+    fs.AddFile("C:\\M\\mp3");  // shorter than a suffix
+    fs.AddFolder("C:\\M\\Sub");
+    Playlist list(Services());
+
+    EXPECT_EQ(Scan(list, "C:\\M"), 4u);
+    EXPECT_EQ(Describe(list.Items()),
+              (Lines{"+0 M (3)", "0 C:\\M\\clip.mpeg", "0 C:\\M\\Song.MP3", "0 C:\\M\\x.Mml"}));
+
+    // Every file, but never "." or ".." of a sub-folder, which hold no accepted file.
+    fs.AddFile("C:\\M\\Sub\\notes.doc");
+    EXPECT_EQ(Scan(list, "C:\\M", true, true), 10u);
+    EXPECT_EQ(Describe(list.Items()),
+              (Lines{"+0 M (8)", "0 C:\\M\\a.mp4", "0 C:\\M\\b.flac", "0 C:\\M\\clip.mpeg",
+                     "0 C:\\M\\mp3", "0 C:\\M\\readme.txt", "0 C:\\M\\Song.MP3", "0 C:\\M\\x.Mml",
+                     "+1 Sub (1)", "1 C:\\M\\Sub\\notes.doc"}));
+}
+
+TEST_F(FolderScanTest, RowsCarryTheirFolderAndHeadingsStartPlayed) {
+    fs.AddFile("C:\\M\\Sub\\b.ogg");
+    fs.AddFile("C:\\M\\a.wav");
+    Playlist list(Services());
+    ASSERT_EQ(Scan(list, "C:\\M"), 4u);
+    std::deque<PlaylistItem> items = list.Items();
+    EXPECT_EQ(items[0].path, "C:\\M");
+    EXPECT_EQ(items[0].folder, "C:\\M");
+    EXPECT_EQ(items[1].title, "a.wav");
+    EXPECT_EQ(items[1].folder, "C:\\M");
+    EXPECT_EQ(items[2].path, "C:\\M\\Sub");
+    EXPECT_EQ(items[3].folder, "C:\\M\\Sub");
+    for (const PlaylistItem& item : items) {
+        EXPECT_EQ(item.played, item.isFolder || list.GetCurrentIndex() == &item - &items[0]);
+        EXPECT_EQ(item.unplayable, 0);
+    }
+}
+
+TEST_F(FolderScanTest, SubFoldersOffListsOnlyTheSourceFolder) {
+    fs.AddFile("C:\\M\\Deep\\x.mp3");
+    fs.AddFile("C:\\M\\b.mp3");
+    fs.AddFile("C:\\M\\a.mp3");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M", false), 3u);
+    EXPECT_EQ(Describe(list.Items()), (Lines{"+0 M (2)", "0 C:\\M\\a.mp3", "0 C:\\M\\b.mp3"}));
+}
+
+TEST_F(FolderScanTest, SpaceSortsBeforeTheSeparatorAndCountsStopAtTheNextSibling) {
+    // Enumeration order is the reverse of the path order, so the sort does the work.
+    fs.AddFile("C:\\M\\A\\C\\c.mp3");
+    fs.AddFile("C:\\M\\A B\\b.mp3");
+    fs.AddFile("C:\\M\\A\\a2.mp3");
+    fs.AddFile("C:\\M\\A\\A1.mp3");
+    fs.AddFile("C:\\M\\m.mp3");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M"), 9u);
+    EXPECT_EQ(Describe(list.Items()),
+              (Lines{"+0 M (5)", "0 C:\\M\\m.mp3",                            //
+                     "+1 A (2)", "1 C:\\M\\A\\A1.mp3", "1 C:\\M\\A\\a2.mp3",  //
+                     "+1 A B (2)", "1 C:\\M\\A B\\b.mp3",                     //
+                     "+2 C (1)", "2 C:\\M\\A\\C\\c.mp3"}));
+    EXPECT_EQ(list.ScanDepth(), -1);
+}
+
+TEST_F(FolderScanTest, FolderWithOnlyMusicSubFoldersKeepsItsHeading) {
+    fs.AddFile("C:\\M\\Only\\Y\\y.ogg");
+    fs.AddFile("C:\\M\\Only\\X\\x1.mp3");
+    fs.AddFile("C:\\M\\Only\\X\\x2.mp3");
+    fs.AddFolder("C:\\M\\Empty\\Deeper");
+    fs.AddFile("C:\\M\\Junk\\notes.txt");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M"), 7u);
+    EXPECT_EQ(Describe(list.Items()),
+              (Lines{"+0 M (3)", "+1 Only (3)", "+2 X (2)", "2 C:\\M\\Only\\X\\x1.mp3",
+                     "2 C:\\M\\Only\\X\\x2.mp3", "+2 Y (1)", "2 C:\\M\\Only\\Y\\y.ogg"}));
+}
+
+TEST_F(FolderScanTest, NothingAcceptedCompletesWithZero) {
+    fs.AddFolder("C:\\Empty");
+    fs.AddFile("C:\\Junk\\a.txt");
+    fs.AddFile("C:\\Junk\\Sub\\b.flac");
+    Playlist list(Services());
+    list.ReplaceItems({File("C:\\old.mp3")});
+    EXPECT_EQ(Scan(list, "C:\\Empty"), 0u);
+    EXPECT_EQ(list.ItemCount(), 0);
+    EXPECT_EQ(Scan(list, "C:\\Junk"), 0u);
+    EXPECT_EQ(list.ItemCount(), 0);
+    EXPECT_EQ(list.PlayedCount(), 0);
+}
+
+TEST_F(FolderScanTest, DeniedSubFolderIsSkippedAndLaterFoldersKeepTheirIndent) {
+    fs.AddFile("C:\\M\\Locked\\Inner\\hidden.mp3");
+    fs.AddFile("C:\\M\\Open\\Inner\\x.mp3");
+    fs.AddFile("C:\\M\\Open\\y.mp3");
+    fs.DenyFolder("C:\\M\\Locked");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M"), 5u);
+    EXPECT_EQ(Describe(list.Items()), (Lines{"+0 M (2)", "+1 Open (2)", "1 C:\\M\\Open\\y.mp3",
+                                             "+2 Inner (1)", "2 C:\\M\\Open\\Inner\\x.mp3"}));
+
+    // A source folder that cannot be enumerated yields nothing.
+    EXPECT_EQ(Scan(list, "C:\\M\\Locked"), 0u);
+}
+
+TEST_F(FolderScanTest, DriveRootAndTrailingSeparatorKeepThePathAsWritten) {
+    fs.AddFile("C:\\Sub\\b.mp3");
+    fs.AddFile("C:\\a.mp3");
+    Playlist list(Services());
+    ASSERT_EQ(Scan(list, "C:\\"), 4u);
+    std::deque<PlaylistItem> items = list.Items();
+    EXPECT_EQ(Describe(items),
+              (Lines{"+0  (2)", "0 C:\\\\a.mp3", "+1 Sub (1)", "1 C:\\\\Sub\\b.mp3"}));
+    EXPECT_EQ(items[0].path, "C:\\");
+    EXPECT_EQ(items[2].path, "C:\\\\Sub");
+
+    fs.AddFile("C:\\Music\\x.mid");
+    ASSERT_EQ(Scan(list, "C:\\Music\\"), 2u);
+    EXPECT_EQ(list.SourcePath(), "C:\\Music\\");
+    EXPECT_EQ(list.GetItem(1).path, "C:\\Music\\\\x.mid");
+}
+
+TEST_F(FolderScanTest, JapaneseNamesSortAfterAsciiAndGetTheirTitles) {
+    // 曲 (8B C8), ａ/Ｂ full-width (82 81 / 82 61) — no 0x5C trail bytes here, because the
+    // in-memory file system splits paths at every backslash byte.
+    const std::string kyoku = "\x8b\xc8";
+    fs.AddFile("C:\\M\\" + kyoku + "\\\x82\x61.mp3");  // Ｂ.mp3
+    fs.AddFile("C:\\M\\" + kyoku + "\\\x82\x81.mp3");  // ａ.mp3
+    fs.AddFile("C:\\M\\z\\z.mp3");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M"), 6u);
+    EXPECT_EQ(
+        Describe(list.Items()),
+        (Lines{"+0 M (3)", "+1 z (1)", "1 C:\\M\\z\\z.mp3", "+1 " + kyoku + " (2)",
+               "1 C:\\M\\" + kyoku + "\\\x82\x81.mp3", "1 C:\\M\\" + kyoku + "\\\x82\x61.mp3"}));
+}
+
+}  // namespace
+}  // namespace hgf::test
