@@ -31,7 +31,7 @@ void PlayerController::Command(int commandId) {
             parts_.liveList.SetPlayMode(PLAY_MODE_REPEAT);
             break;
         case CMD_PLAY_PAUSE:
-            services_.playback.TogglePause(parts_.liveList);
+            services_.playback.TogglePause();
             break;
         case CMD_SKIP:
             Skip();
@@ -80,8 +80,8 @@ void PlayerController::RequestLoad(const std::string& sourcePath, const std::str
     request.sourcePath = sourcePath;
     request.notify = {services_.window.Handle(), MSG_LIST_READY};
     request.resumePath = resumePath;
-    request.includeSubFolders = parts_.subFolderFind;
-    request.allFiles = parts_.allFileRegist;
+    request.includeSubFolders = parts_.settings.SubFolderFind;
+    request.allFiles = parts_.settings.AllFileRegist;
     parts_.stagingList.StartLoad(request);
 }
 
@@ -95,7 +95,7 @@ void PlayerController::OnListReady(std::uintptr_t rowCount) {
     }
     Playlist& live = parts_.liveList;
     live.CopyContentFrom(parts_.stagingList);
-    PutFirst(parts_.loadHistory, live.SourcePath(), LOAD_HISTORY_SIZE);
+    PushLoadHistory(parts_.settings.loadHistory, live.SourcePath());
     window.FillList(live);
     SetStatusText("");
     window.SelectListRow(live.GetCurrentIndex());
@@ -107,13 +107,14 @@ bool PlayerController::PlayCurrentItem() {
     if (live.ItemCount() == 0) return false;
     PlayerWindow& window = services_.window;
     window.SelectListRow(live.GetCurrentIndex());
-    bool started = services_.playback.PlayUntilStarted(live, {window.Handle(), MSG_PLAY_CURRENT},
-                                                       parts_.volume);
+    bool started = services_.playback.PlayUntilStarted({window.Handle(), MSG_PLAY_CURRENT},
+                                                       parts_.settings.Volume);
     std::int32_t current = live.GetCurrentIndex();
     window.SelectListRow(current);
     if (!started) return false;
-    parts_.lastPlayFile = live.GetItem(current).path;
-    PutFirst(parts_.playHistory, parts_.lastPlayFile, PLAY_HISTORY_SIZE);
+    std::string& lastPlayFile = parts_.settings.LastPlayFile;
+    lastPlayFile = live.GetItem(current).path;
+    PutFirst(parts_.playHistory, lastPlayFile, PLAY_HISTORY_SIZE);
     return true;
 }
 
@@ -123,15 +124,15 @@ void PlayerController::OnMediaNotifySuccessful() {
 }
 
 void PlayerController::OnDoubleClick() {
-    if (!parts_.busy) services_.playback.TogglePause(parts_.liveList);
+    if (!parts_.busy) services_.playback.TogglePause();
 }
 
 void PlayerController::SetVolume(std::uint8_t volume) {
-    services_.playback.SetVolume(parts_.liveList, volume);
+    services_.playback.SetVolume(volume);
 }
 
 void PlayerController::Stop() {
-    services_.playback.Stop(parts_.liveList);
+    services_.playback.Stop();
 }
 
 void PlayerController::SetStatusText(std::string text) {
@@ -163,28 +164,20 @@ void PlayerController::PlayPrevious() {
 
 void PlayerController::LoadFromHistory(int n) {
     // Taken out first: a successful load puts the path back at the front.
-    std::optional<std::string> source = TakeEntry(parts_.loadHistory, n);
+    std::optional<std::string> source = TakeEntry(parts_.settings.loadHistory, n);
     if (source) RequestLoad(*source, {});
 }
 
 void PlayerController::LoadFromShortcut(int n) {
-    if (static_cast<std::size_t>(n) >= parts_.folderShortcuts.size()) return;
-    RequestLoad(parts_.folderShortcuts[n], {});
+    const auto& shortcuts = parts_.settings.folderShortcuts;
+    if (static_cast<std::size_t>(n) >= shortcuts.size()) return;
+    RequestLoad(shortcuts[n], {});
 }
 
 void PlayerController::SavePlaylist() {
     std::string file;
     if (!services_.window.ChooseSaveFile(file)) return;
     SaveList(services_.fileSystem, services_.clock, file, parts_.liveList.Items());
-}
-
-std::vector<int> CommandsForKey(const std::vector<KeyBinding>& keyTable, std::uint16_t key) {
-    std::vector<int> commands;
-    if (key == 0) return commands;  // 0 is "no key", never a key that was pressed
-    for (const KeyBinding& binding : keyTable) {
-        if (binding.key == key) commands.push_back(binding.commandId);
-    }
-    return commands;
 }
 
 }  // namespace hgf

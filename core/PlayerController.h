@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "engines/PlaybackControl.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Messenger.h"
 #include "playlist/Playlist.h"
+#include "settings/Settings.h"
 
 namespace hgf {
 
@@ -48,16 +50,32 @@ class PlayerWindow {
     virtual void Close() = 0;
 };
 
-// The playback control as the main window uses it.
+// The playback control of the live list, as the main window uses it.
 class PlayerPlayback {
   public:
     virtual ~PlayerPlayback() = default;
-    // Plays the current row of `list`; a row that no engine accepts is marked unplayable
-    // and the next one is tried, a bounded number of times. True when something plays.
-    virtual bool PlayUntilStarted(Playlist& list, NotifyTarget endOfTrack, std::uint8_t volume) = 0;
-    virtual void Stop(Playlist& list) = 0;
-    virtual bool TogglePause(Playlist& list) = 0;
-    virtual void SetVolume(Playlist& list, std::uint8_t volume) = 0;
+    // Plays the live list's current row; a row that no engine accepts is marked
+    // unplayable and the next one is tried, a bounded number of times. True when
+    // something plays.
+    virtual bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) = 0;
+    virtual void Stop() = 0;
+    virtual bool TogglePause() = 0;
+    virtual void SetVolume(std::uint8_t volume) = 0;
+};
+
+// The engines' playback control of the live list, as PlayerPlayback.
+class EnginePlayback final : public PlayerPlayback {
+  public:
+    explicit EnginePlayback(PlaybackControl& control) : control_(control) {}
+    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
+        return control_.PlayUntilStarted(endOfTrack.window, endOfTrack.message, volume);
+    }
+    void Stop() override { control_.Stop(); }
+    bool TogglePause() override { return control_.TogglePause(); }
+    void SetVolume(std::uint8_t volume) override { control_.SetVolume(volume); }
+
+  private:
+    PlaybackControl& control_;
 };
 
 class PlayerController {
@@ -68,12 +86,7 @@ class PlayerController {
         Playlist& liveList;
         std::uint8_t& busy;  // 1 while a load runs
         std::string& statusText;
-        std::deque<std::string>& loadHistory;  // loaded sources, newest first, at most 20
-        const std::vector<std::string>& folderShortcuts;
-        std::string& lastPlayFile;
-        const std::uint8_t& volume;
-        const std::uint8_t& subFolderFind;
-        const std::uint8_t& allFileRegist;
+        Settings& settings;  // the load history, folder shortcuts, LastPlayFile, Volume, ...
         Playlist& stagingList;
     };
     struct Services {
@@ -127,13 +140,5 @@ class PlayerController {
     Parts parts_;
     Services services_;
 };
-
-// The commands a hot key (modifier bits << 8 | virtual key) triggers: the command of every
-// key-table entry whose key equals it, in table order.
-struct KeyBinding {
-    std::uint16_t key = 0;  // (modifier bits << 8) | virtual key; 0: no key
-    int commandId = 0;
-};
-std::vector<int> CommandsForKey(const std::vector<KeyBinding>& keyTable, std::uint16_t key);
 
 }  // namespace hgf

@@ -35,7 +35,7 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             controller_.Stop();
             break;
         case WM_DESTROY:
-            // TEMPORARY: SaveSettings
+            SaveSettingsNow();
             KillTimer(window, TIMER_FADE);
             KillTimer(window, TIMER_HOUSEKEEPING);
             break;
@@ -46,9 +46,7 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             if (IsPlayerCommand(LOWORD(wParam))) controller_.Command(LOWORD(wParam));
             break;
         case WM_TIMER:
-            if (wParam == TIMER_HOUSEKEEPING) {
-                // TEMPORARY: SaveSettings
-            }
+            if (wParam == TIMER_HOUSEKEEPING) SaveSettingsNow();
             break;
         case WM_POWERBROADCAST:
             if (wParam == kResumeSuspend) {
@@ -66,7 +64,8 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             controller_.PlayCurrentItem();
             break;
         case MSG_HOTKEY:
-            for (int command : CommandsForKey(keyTable_, static_cast<std::uint16_t>(wParam))) {
+            for (int command :
+                 CommandsForKey(settings_.keyTable, static_cast<std::uint16_t>(wParam))) {
                 PostMessageA(window, WM_COMMAND, command, 0);
             }
             break;

@@ -15,24 +15,12 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "playlist/PlaylistFiles.h"
+#include "settings/win32/Win32ProfileStore.h"
 #include "win32/Choosers.h"
 #include "win32/CoreModule.h"
 
 namespace hgf {
 namespace {
-
-// TEMPORARY until the playback control lands: nothing ever plays.
-class NoPlayback final : public PlayerPlayback {
-  public:
-    bool PlayUntilStarted(Playlist&, NotifyTarget, std::uint8_t) override { return false; }
-    void Stop(Playlist&) override {}
-    bool TogglePause(Playlist& list) override { return list.playing = !list.playing; }
-    void SetVolume(Playlist&, std::uint8_t) override {}
-};
-PlayerPlayback& ThePlayback() {
-    static NoPlayback playback;
-    return playback;
-}
 
 PlaylistServices ListServices() {
     return PlaylistServices{TheWin32FileSystem(), TheWin32Messenger(), SystemClock(),
@@ -53,18 +41,26 @@ BYTE ClampAlpha(int alpha) {
 PlayerCore::PlayerCore()
     : liveList_(ListServices()),
       stagingList_(ListServices()),
+      oggPlayer_(TheWin32FileSystem(), waveOutput_),
+      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+                       PlaybackEngines{.ogg = &oggPlayer_}),
+      playback_(playbackControl_),
       controller_(
-          PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, loadHistory_,
-                                  folderShortcuts_, settings_.LastPlayFile, settings_.Volume,
-                                  settings_.SubFolderFind, settings_.AllFileRegist, stagingList_},
-          PlayerController::Services{*this, ThePlayback(), TheWin32FileSystem(), SystemClock()}) {
+          PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,
+                                  stagingList_},
+          PlayerController::Services{*this, playback_, TheWin32FileSystem(), SystemClock()}) {
     user32_ = LoadLibraryA("user32.dll");
     if (user32_) {
         setLayeredWindowAttributes_ = reinterpret_cast<SetLayeredWindowAttributesProc>(
             reinterpret_cast<void*>(GetProcAddress(user32_, "SetLayeredWindowAttributes")));
     }
-    // TEMPORARY: LoadSettings(...)
-    folderShortcuts_.assign(FOLDER_SHORTCUT_COUNT, std::string());
+    // Without a path (too long for its buffer) the defaults stay and nothing is saved, so
+    // that the profile functions never fall back to the system's own INI file.
+    if (std::string ini = ProgramIniPath(); !ini.empty()) {
+        Win32ProfileStore store(ini);
+        settings_ = LoadSettings(store);
+    }
+    liveList_.SetPlayMode(settings_.PlayListMode);
     busy_ = 0;
     SetPriorityClass(GetCurrentProcess(),
                      settings_.CpuPrioryMin == 1 ? IDLE_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
@@ -115,8 +111,8 @@ void PlayerCore::Start(const char* title, int iconId) {
     liveList_.mmlPlayTime = settings_.MmlPlayTime;
     liveList_.smfConversionFile = settings_.SmfkConfigFile;
     PublishHotkeyTarget(main, MSG_HOTKEY);
-    if (!loadHistory_.empty() && !loadHistory_.front().empty()) {
-        std::string newest = loadHistory_.front();  // stays in the history
+    if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
+        std::string newest = settings_.loadHistory.front();  // stays in the history
         controller_.RequestLoad(newest, settings_.LastPlayFile);
     }
 }
@@ -167,6 +163,14 @@ bool PlayerCore::HasFixedMenuText(int commandId) {
 
 HWND PlayerCore::GetComboBoxWindow() {
     return comboBox_.Handle();
+}
+
+void PlayerCore::SaveSettingsNow() {
+    settings_.PlayListMode = liveList_.GetPlayMode();
+    std::string ini = ProgramIniPath();
+    if (ini.empty()) return;
+    Win32ProfileStore store(ini);
+    SaveSettings(store, settings_);
 }
 
 void PlayerCore::FadeMainWindow(int from, int to) {
@@ -224,7 +228,8 @@ void PlayerCore::ReportNothingFound() {
 }
 
 bool PlayerCore::ChooseFolder(std::string& path) {
-    FolderChooserOptions options{loadHistory_.empty() ? std::string() : loadHistory_.front(),
+    const std::deque<std::string>& history = settings_.loadHistory;
+    FolderChooserOptions options{history.empty() ? std::string() : history.front(),
                                  settings_.SubFolderFind, settings_.AllFileRegist, folderChooser_};
     return hgf::ChooseFolder(mainWindow_.Handle(), options, path);
 }

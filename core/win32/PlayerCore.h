@@ -12,30 +12,14 @@
 
 #include "IHarrowgladeforteCore.h"
 #include "PlayerController.h"
+#include "engines/OggStreamPlayer.h"
+#include "engines/PlaybackControl.h"
+#include "engines/win32/WinWaveOutput.h"
 #include "playlist/Playlist.h"
+#include "settings/Settings.h"
 #include "win32/WindowWrappers.h"
 
 namespace hgf {
-
-// TEMPORARY until the settings record lands.
-struct CoreSettings {
-    std::uint8_t CpuPrioryMin = 0;
-    std::uint8_t WindowVisible = 1;
-    int LayeredActive = 200;
-    int LayeredNoActive = 100;
-    std::uint8_t ListItemName = 0;
-    int MmlPlayTime = 120;
-    int X = 0, Y = 0, Width = 0, Height = 0;
-    std::string LastPlayFile;
-    std::string SmfkConfigFile;
-    std::uint8_t TimerIsForce = 0;
-    std::uint8_t TimerIsSuspend = 0;
-    std::uint8_t TrayIconDblClkToDefault = 1;
-    std::uint8_t Volume = 100;
-    std::uint8_t SubFolderFind = 1;
-    std::uint8_t AllFileRegist = 0;
-    std::uint8_t TimerIsAppExitOnly = 0;
-};
 
 class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
   public:
@@ -81,6 +65,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void ShowVolumePopup();
     void RepaintAfterResume();
     void StoreWindowRect();
+    // Writes every setting to the INI file beside the host program.
+    void SaveSettingsNow();
     // Alpha of the main window in single steps from `from` to `to`, both included.
     void FadeMainWindow(int from, int to);
 
@@ -116,15 +102,20 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     HMENU mainMenu_ = nullptr;
     HMENU historyMenu_ = nullptr;
     HMENU playModeMenu_ = nullptr;
-    std::map<int, std::string> menuTexts_;      // built by the last ShowPopupMenu
-    std::vector<std::string> folderShortcuts_;  // always 10 slots, empty when unset
-    std::deque<std::string> loadHistory_;       // loaded sources, newest first, at most 20
-    std::vector<KeyBinding> keyTable_;          // hot keys and their commands
-    CoreSettings settings_;                     // the other values of the INI file
-    Playlist stagingList_;                      // filled by the loader worker
-    std::uint8_t offTimerEnabled_ = 0;          // the off-timer: set by the options page only
+    std::map<int, std::string> menuTexts_;  // built by the last ShowPopupMenu
+    // The INI file's values, among them the folder shortcuts, the load history and the
+    // key table.
+    Settings settings_;
+    Playlist stagingList_;              // filled by the loader worker
+    std::uint8_t offTimerEnabled_ = 0;  // the off-timer: set by the options page only
     int offTimerHour_ = 0;
     int offTimerMinute_ = 0;
+
+    // The engines and the playback control of the live list.
+    WinWaveOutput waveOutput_;
+    OggStreamPlayer oggPlayer_;
+    PlaybackControl playbackControl_;
+    EnginePlayback playback_;
 
     PlayerController controller_;  // the commands, over the members above
 };

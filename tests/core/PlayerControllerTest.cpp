@@ -57,13 +57,15 @@ class FakeWindow final : public PlayerWindow {
 // passed over, a refused row is marked, and the attempts are bounded.
 class FakePlayback final : public PlayerPlayback {
   public:
+    explicit FakePlayback(Playlist& list) : list(list) {}
+    Playlist& list;
     std::set<std::string> refused;
     std::vector<std::string> started;
     std::vector<NotifyTarget> targets;
     std::vector<std::uint8_t> volumes;
     int stops = 0, toggles = 0;
 
-    bool PlayUntilStarted(Playlist& list, NotifyTarget endOfTrack, std::uint8_t volume) override {
+    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
         targets.push_back(endOfTrack);
         for (int attempt = 0; attempt <= list.ItemCount(); ++attempt) {
             PlaylistItem row = list.GetItem(list.GetCurrentIndex());
@@ -82,15 +84,15 @@ class FakePlayback final : public PlayerPlayback {
         list.playing = false;
         return false;
     }
-    void Stop(Playlist& list) override {
+    void Stop() override {
         ++stops;
         list.playing = false;
     }
-    bool TogglePause(Playlist& list) override {
+    bool TogglePause() override {
         ++toggles;
         return list.playing = !list.playing;
     }
-    void SetVolume(Playlist&, std::uint8_t volume) override { volumes.push_back(volume); }
+    void SetVolume(std::uint8_t volume) override { volumes.push_back(volume); }
 };
 
 class PlayerControllerTest : public testing::Test {
@@ -133,18 +135,18 @@ class PlayerControllerTest : public testing::Test {
     Playlist live{Services()};
     std::uint8_t busy = 0;
     std::string status;
-    std::deque<std::string> loadHistory;
-    std::vector<std::string> shortcuts = std::vector<std::string>(10);
-    std::string lastPlayFile;
-    std::uint8_t volume = 80;
-    std::uint8_t subFolderFind = 1;
-    std::uint8_t allFileRegist = 0;
+    Settings settings = [] {
+        Settings s;
+        s.Volume = 80;
+        return s;
+    }();
+    std::deque<std::string>& loadHistory = settings.loadHistory;
+    std::string& lastPlayFile = settings.LastPlayFile;
     Playlist staging{Services()};
     FakeWindow window;
-    FakePlayback playback;
+    FakePlayback playback{live};
     PlayerController controller{
-        PlayerController::Parts{playHistory, live, busy, status, loadHistory, shortcuts,
-                                lastPlayFile, volume, subFolderFind, allFileRegist, staging},
+        PlayerController::Parts{playHistory, live, busy, status, settings, staging},
         PlayerController::Services{window, playback, fs, clock}};
 };
 
@@ -210,7 +212,7 @@ TEST_F(PlayerControllerTest, NothingFoundLeavesTheLiveListAndPlaybackAlone) {
 TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     Load("C:\\Music", "C:\\Music\\a.ogg");
     loadHistory.push_back("C:\\Other");
-    shortcuts[0] = "C:\\Other";
+    settings.folderShortcuts[0] = "C:\\Other";
     window.chosenFolder = window.chosenPlaylist = "C:\\Other";
     window.chosenSaveFile = "C:\\saved.m3u";
     controller.RequestLoad("C:\\Other", {});  // its completion is held back
@@ -288,7 +290,7 @@ TEST_F(PlayerControllerTest, HistoryLoadsTakeTheirEntryOut) {
 }
 
 TEST_F(PlayerControllerTest, LoadCommandsUseTheirSources) {
-    shortcuts[4] = "C:\\Other";
+    settings.folderShortcuts[4] = "C:\\Other";
     controller.Command(CMD_FOLDER_SC_0 + 4);
     DeliverListReady();
     EXPECT_EQ(live.SourcePath(), "C:\\Other");
@@ -361,15 +363,6 @@ TEST_F(PlayerControllerTest, SaveWritesTheLiveListUnlessCancelled) {
     ASSERT_TRUE(written);
     EXPECT_NE(written->find("C:\\Other\\x.ogg"), std::string::npos);
     EXPECT_NE(written->find("C:\\Other\\y.ogg"), std::string::npos);
-}
-
-TEST(HotKeys, EveryBindingOfTheKeyFires) {
-    std::vector<KeyBinding> table = {
-        {0x0241, CMD_SKIP}, {0, CMD_EXIT}, {0x0241, CMD_SHOW_HIDE}, {0x0141, CMD_REPLAY}};
-    EXPECT_EQ(CommandsForKey(table, 0x0241), (std::vector<int>{CMD_SKIP, CMD_SHOW_HIDE}));
-    EXPECT_EQ(CommandsForKey(table, 0x0141), std::vector<int>{CMD_REPLAY});
-    EXPECT_TRUE(CommandsForKey(table, 0x0041).empty());
-    EXPECT_TRUE(CommandsForKey(table, 0).empty());  // "no key" never fires
 }
 
 }  // namespace
