@@ -94,7 +94,10 @@ void PlayerController::OnListReady(std::uintptr_t rowCount) {
         return;
     }
     Playlist& live = parts_.liveList;
+    // A mode chosen while the load ran is kept; the staging list carries the older one.
+    PlayMode mode = live.GetPlayMode();
     live.CopyContentFrom(parts_.stagingList);
+    live.SetPlayMode(mode);
     PushLoadHistory(parts_.settings.loadHistory, live.SourcePath());
     window.FillList(live);
     SetStatusText("");

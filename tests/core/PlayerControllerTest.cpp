@@ -235,8 +235,11 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     EXPECT_EQ(window.helpPages, 1);
     EXPECT_EQ(window.closes, 1);
 
-    // Once the list is ready the blocked commands work again.
+    // Once the list is ready the blocked commands work again; the mode chosen meanwhile
+    // outlives the hand-over.
     DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+    EXPECT_EQ(live.GetPlayMode(), PLAY_MODE_REPEAT);
     controller.Command(CMD_PLAY_PAUSE);
     controller.OnDoubleClick();
     EXPECT_EQ(playback.toggles, 2);
