@@ -258,6 +258,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    Log("message loop ended");
     g_host.core->Release();
     Log("released");
     if (g_host.log) std::fclose(g_host.log);

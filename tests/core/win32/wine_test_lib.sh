@@ -35,3 +35,35 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+
+# Two Ogg Vorbis files in "$1": "01 first.ogg" (440 Hz) and "02 second.ogg" (660 Hz), 2 s
+# each, made with libvorbisenc.
+make_two_tones() {
+  mkdir -p "$1"
+  wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/01 first.ogg")" 440 2 &&
+    wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/02 second.ogg")" 660 2
+}
+
+# An INI file "$1" whose newest load-history entry is the Windows folder "$2", resuming
+# at its first file, in list order.
+write_resume_ini() {
+  write_ini "$1" <<INI
+[Harrowgladeforte Core]
+Histry0=$2
+LastPlayFile=$2\\01 first.ogg
+PlayListMode=0
+INI
+}
+
+# The rough frequency (Hz) of the sound captured in the WAV file "$1".
+captured_frequency() {
+  sox "$1" -n stat 2>&1 | sed -n 's/^Rough[[:space:]]*frequency:[[:space:]]*//p'
+}
+
+# Succeeds when the picture "$1" is not a single colour.
+picture_not_blank() {
+  local deviation
+  deviation=$(convert "$1" -format '%[fx:standard_deviation]' info:)
+  echo "screenshot: $1, standard deviation $deviation"
+  awk -v d="$deviation" 'BEGIN { exit !(d > 0) }'
+}
