@@ -95,6 +95,7 @@ RECT* PlayerCore::GetSavedWindowRect(RECT* rect) {
 }
 
 void PlayerCore::Start(const char* title, int iconId) {
+    if (!mainWindow_.Exists()) return;  // AttachWindow failed: there is nothing to run
     HWND main = mainWindow_.Handle();
     if (settings_.WindowVisible == 1) {
         ShowWindow(main, SW_SHOWNA);

@@ -413,6 +413,13 @@ TEST_F(CoreWindowTest, MovesAreStoredAndTheDefaultPlaceRestored) {
     EXPECT_EQ(placed.right - placed.left, 320);
     core_->GetSavedWindowRect(&saved);
     EXPECT_EQ(saved.left, area.right - 320);
+
+    // The repaint after a resume from suspend leaves the window as it was.
+    SendMessageA(window_, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    RECT resumed{};
+    GetWindowRect(window_, &resumed);
+    EXPECT_TRUE(EqualRect(&resumed, &placed));
+    EXPECT_TRUE(GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_LAYERED);
     Close();
     EXPECT_EQ(IniValue("LayeredNoActive"), "100");
     EXPECT_EQ(IniValue("LayeredActive"), "200");
