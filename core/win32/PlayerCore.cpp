@@ -2,11 +2,9 @@
 // window-side services that the commands use.
 #include "win32/PlayerCore.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "CoreIds.h"
 #include "FileDialogFilters.h"
