@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Runs every fuzzer of the fuzz build for the given number of seconds (default 20),
+# Runs every fuzzer of the fuzz build (build/fuzz/fuzz/**/fuzz_<name>) for the given number of seconds (default 20),
 # starting from its seed corpus in fuzz/corpus/<name>. Pass a larger figure for a
 # long run; the executions count is printed per fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
-dir=build/fuzz/fuzz
-shopt -s nullglob
 found=0
-for fuzzer in "$dir"/fuzz_*; do
-  [ -x "$fuzzer" ] || continue
+for fuzzer in $(find build/fuzz/fuzz -type f -name 'fuzz_*' -perm -u+x 2>/dev/null | sort); do
   found=1
   name=$(basename "$fuzzer")
   work=$(mktemp -d)

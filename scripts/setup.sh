@@ -13,6 +13,9 @@ packages=(
   libogg-dev libvorbis-dev libmpg123-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format valgrind
   sox vorbis-tools lame xdotool imagemagick x11-utils locales
+  # A Japanese font: without one Wine realises the UI font with a Western character set
+  # and draws Shift_JIS text as code page 1252.
+  fonts-ipafont-gothic
 )
 
 missing=()

@@ -4,7 +4,6 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
-#include <system_error>
 
 namespace hgf {
 namespace {
@@ -12,7 +11,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kFeedPause = 1ms;         // between two feeds
-constexpr auto kSlotPoll = 50ms;         // how often a feeder waiting for a buffer checks for Close
 constexpr auto kDrainPoll = 10ms;        // end of stream: interval of the position readings
 constexpr int kDrainPolls = 3000;        // ... at most 30 s
 constexpr auto kUnprepareRetry = 100ms;  // Close: a buffer the device still holds
@@ -61,13 +59,12 @@ bool OggStreamPlayer::Open(const std::string& path) {
         return false;
     }
     outputOpen_ = true;
-    for (auto& block : blocks_)
-        block = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferBytes);
-
     runState_ = kHold;
     try {
+        for (auto& block : blocks_)
+            block = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferBytes);
         feeder_ = std::thread(&OggStreamPlayer::FeederLoop, this);
-    } catch (const std::system_error&) {
+    } catch (...) {  // no memory for the buffers, or no thread
         Close();
         return false;
     }
@@ -92,6 +89,7 @@ void OggStreamPlayer::Close() {
     // while it is being filled.
     if (feeder_.joinable()) {
         SetRunState(kQuit);
+        slots_->release();  // the unit above the buffer count: wakes a waiting feeder
         feeder_.join();
     }
     if (outputOpen_) {
@@ -143,9 +141,10 @@ void OggStreamPlayer::BufferDone() {
 }
 
 bool OggStreamPlayer::AcquireSlot() {
-    while (!slots_->try_acquire_for(kSlotPoll))
-        if (QuitRequested()) return false;
-    return true;
+    // An untimed wait: timed semaphore waits spin in the standard library. Close adds a
+    // unit of its own to wake a feeder that waits here.
+    slots_->acquire();
+    return !QuitRequested();
 }
 
 void OggStreamPlayer::FeederLoop() {

@@ -66,7 +66,8 @@ class OggStreamPlayer final : public OggEngine, private WaveOutputListener {
     WaveOutput& output_;
     OggVorbisStream stream_;  // used by the feeder thread while it runs, else by the caller
     std::array<std::unique_ptr<std::uint8_t[]>, kBufferCount> blocks_;
-    std::optional<std::counting_semaphore<kBufferCount>> slots_;  // one unit per fillable buffer
+    // One unit per buffer that may be filled, and room for the one unit Close adds.
+    std::optional<std::counting_semaphore<kBufferCount + 1>> slots_;
     std::thread feeder_;
     bool devicePresent_ = false;
     bool outputOpen_ = false;

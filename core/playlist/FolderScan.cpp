@@ -1,11 +1,10 @@
-// The folder scan: recursive enumeration into the raw scan list, then path-order
-// sorting, grouping under folder headings, file counts and removal of empty headings.
-// Hash sets and buckets replace linear searches; the rows and their order are those
-// of the plain searches.
+// The folder scan: recursive enumeration, then path-order sorting, grouping under
+// folder headings, file counts and removal of empty headings.
 #include "playlist/FolderScan.h"
 
 #include <algorithm>
 #include <numeric>
+#include <string_view>
 
 #include "playlist/PathText.h"
 
@@ -17,24 +16,25 @@ FolderScan::FolderScan(FileSystem& fileSystem, FolderScanOptions options,
 
 std::deque<PlaylistItem> FolderScan::Run(const std::string& sourcePath) {
     scanDepth_ = -1;
-    raw_.clear();
-    pathSet_.clear();
-    folders_.clear();
-    folderIds_.clear();
+    Clear();
     ScanFolder(sourcePath);
     if (Cancelled()) {
-        raw_.clear();
-        pathSet_.clear();
-        folders_.clear();
-        folderIds_.clear();
+        Clear();
         return {};
     }
     return TakeRows();
 }
 
-std::uint32_t FolderScan::InternFolder(const std::string& path, std::int32_t indent) {
-    auto [it, added] = folderIds_.try_emplace(path, static_cast<std::uint32_t>(folders_.size()));
-    if (added) folders_.push_back({path, indent});
+void FolderScan::Clear() {
+    folders_.clear();
+    folderIds_.clear();
+    rawRows_ = 0;
+}
+
+std::size_t FolderScan::EnterFolder(const std::string& path, std::int32_t indent) {
+    auto [it, added] = folderIds_.try_emplace(path, folders_.size());
+    if (added) folders_.push_back({path, indent, {}});
+    ++rawRows_;  // its marker row
     return it->second;
 }
 
@@ -45,14 +45,8 @@ bool FolderScan::ScanFolder(const std::string& folder) {
         --scanDepth_;
         return false;
     }
-    const std::uint32_t folderId = InternFolder(folder, depth);
-
-    // The marker row makes sure every folder entered gets a heading, even without files.
-    RawRow& marker = raw_.emplace_back();
-    marker.path = folder + "\\.";
-    marker.folder = folderId;
-    marker.marker = true;
-    pathSet_.insert(marker.path);
+    // An index, not a reference: entering sub-folders grows folders_.
+    const std::size_t folderId = EnterFolder(folder, depth);
 
     DirectoryEntry entry;
     while (!Cancelled() && enumeration->Next(entry)) {
@@ -62,110 +56,113 @@ bool FolderScan::ScanFolder(const std::string& folder) {
             if (options_.includeSubFolders) ScanFolder(folder + "\\" + entry.name);
             continue;
         }
-        std::string path = folder + "\\" + entry.name;
-        if (pathSet_.contains(path)) continue;
         if (!options_.allFiles && !HasAcceptedSuffix(entry.name)) continue;
-        RawRow& row = raw_.emplace_back();
-        row.name = entry.name;
-        row.path = std::move(path);
-        row.folder = folderId;
-        pathSet_.insert(row.path);
+        // A name listed twice is dropped after sorting; so is a file named ".", whose path
+        // would be the folder's marker path.
+        folders_[folderId].files.push_back(entry.name);
+        ++rawRows_;
     }
     --scanDepth_;
     return true;
 }
 
 std::deque<PlaylistItem> FolderScan::TakeRows() {
-    const std::size_t rawCount = raw_.size();
-    pathSet_.clear();  // it views the paths that are moved into the rows below
-
-    // Sort the raw scan list by path order.
-    std::vector<std::string> keys(rawCount);
-    for (std::size_t i = 0; i < rawCount; ++i)
-        keys[i] = PathOrderKey(raw_[i].path);
-    std::vector<std::uint32_t> order(rawCount);
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-    keys.clear();
-
-    // One heading per folder, in the order its first row appears in the sorted list;
-    // then the headings sorted by path order.
-    std::vector<std::uint32_t> headings;
-    std::vector<char> hasHeading(folders_.size(), 0);
-    for (std::uint32_t index : order) {
-        std::uint32_t folder = raw_[index].folder;
-        if (!hasHeading[folder]) {
-            hasHeading[folder] = 1;
-            headings.push_back(folder);
+    // Each folder's files in path order, exact duplicates (and ".") dropped. Equal keys
+    // that differ in their bytes (case variants, on case-sensitive file systems) are
+    // ordered by their bytes.
+    std::string keys;
+    std::vector<std::size_t> keyStart;
+    std::vector<std::uint32_t> order;
+    std::vector<std::string> sorted;
+    for (Folder& folder : folders_) {
+        const std::size_t count = folder.files.size();
+        keys.clear();
+        keyStart.assign(1, 0);
+        for (const std::string& name : folder.files) {
+            AppendPathOrderKey(keys, name);
+            keyStart.push_back(keys.size());
         }
+        auto key = [&](std::uint32_t i) {
+            return std::string_view(keys).substr(keyStart[i], keyStart[i + 1] - keyStart[i]);
+        };
+        order.resize(count);
+        std::iota(order.begin(), order.end(), 0u);
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            int byKey = key(a).compare(key(b));
+            if (byKey != 0) return byKey < 0;
+            int byBytes = folder.files[a].compare(folder.files[b]);
+            return byBytes != 0 ? byBytes < 0 : a < b;
+        });
+        sorted.clear();
+        for (std::uint32_t index : order) {
+            std::string& name = folder.files[index];
+            if (name == "." || (!sorted.empty() && sorted.back() == name)) continue;
+            sorted.push_back(std::move(name));
+        }
+        folder.files.swap(sorted);
     }
+
+    // The headings in path order.
     std::vector<std::string> folderKeys(folders_.size());
-    for (std::uint32_t folder : headings)
-        folderKeys[folder] = PathOrderKey(folders_[folder].path);
-    std::stable_sort(headings.begin(), headings.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return folderKeys[a] < folderKeys[b];
+    for (std::size_t i = 0; i < folders_.size(); ++i)
+        folderKeys[i] = PathOrderKey(folders_[i].path);
+    std::vector<std::uint32_t> headings(folders_.size());
+    std::iota(headings.begin(), headings.end(), 0u);
+    std::sort(headings.begin(), headings.end(), [&](std::uint32_t a, std::uint32_t b) {
+        int byKey = folderKeys[a].compare(folderKeys[b]);
+        if (byKey != 0) return byKey < 0;
+        int byBytes = folders_[a].path.compare(folders_[b].path);
+        return byBytes != 0 ? byBytes < 0 : a < b;
     });
-
-    // Each heading followed by its folder's files (markers dropped), in sorted order.
-    std::vector<std::vector<std::uint32_t>> members(folders_.size());
-    for (std::uint32_t index : order)
-        if (!raw_[index].marker) members[raw_[index].folder].push_back(index);
-
-    std::vector<PlaylistItem> rows;
-    rows.reserve(headings.size() + rawCount);
-    for (std::uint32_t folder : headings) {
-        const Folder& info = folders_[folder];
-        PlaylistItem& heading = rows.emplace_back();
-        heading.indent = info.indent;
-        heading.isFolder = 1;
-        heading.played = 1;
-        std::size_t separator = FindLastBackslash(info.path);
-        heading.title =
-            separator == std::string::npos ? info.path : info.path.substr(separator + 1);
-        heading.path = info.path;
-        heading.folder = info.path;
-        for (std::uint32_t index : members[folder]) {
-            RawRow& raw = raw_[index];
-            PlaylistItem& file = rows.emplace_back();
-            file.indent = info.indent;
-            file.title = std::move(raw.name);
-            file.path = std::move(raw.path);
-            file.folder = info.path;
-        }
-    }
 
     // File counts: a heading counts the file rows after it up to the first heading that
     // is not deeper than itself, so deeper headings' files count for it too. The open
     // headings form a stack of strictly growing indents.
     struct Open {
-        std::size_t row;
-        std::int32_t filesBefore;
+        std::size_t heading;
+        std::size_t filesBefore;
     };
     std::vector<Open> open;
-    std::int32_t files = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!rows[i].isFolder) {
-            ++files;
-            continue;
-        }
-        while (!open.empty() && rows[open.back().row].indent >= rows[i].indent) {
-            rows[open.back().row].fileCount = files - open.back().filesBefore;
+    std::vector<std::size_t> fileCounts(headings.size());
+    std::size_t files = 0;
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        const std::int32_t indent = folders_[headings[i]].indent;
+        while (!open.empty() && folders_[headings[open.back().heading]].indent >= indent) {
+            fileCounts[open.back().heading] = files - open.back().filesBefore;
             open.pop_back();
         }
         open.push_back({i, files});
+        files += folders_[headings[i]].files.size();
     }
     for (const Open& heading : open)
-        rows[heading.row].fileCount = files - heading.filesBefore;
+        fileCounts[heading.heading] = files - heading.filesBefore;
 
-    std::deque<PlaylistItem> result;
-    for (PlaylistItem& row : rows)
-        if (!row.isFolder || row.fileCount > 0) result.push_back(std::move(row));
-
-    raw_.clear();
-    folders_.clear();
-    folderIds_.clear();
-    return result;
+    // The rows: each heading that counts a file, followed by its folder's files.
+    std::deque<PlaylistItem> rows;
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+        Folder& folder = folders_[headings[i]];
+        if (fileCounts[i] == 0) continue;  // then it has no files of its own either
+        PlaylistItem& heading = rows.emplace_back();
+        heading.indent = folder.indent;
+        heading.isFolder = 1;
+        heading.played = 1;
+        const std::size_t separator = FindLastBackslash(folder.path);
+        heading.title =
+            separator == std::string::npos ? folder.path : folder.path.substr(separator + 1);
+        heading.path = folder.path;
+        heading.folder = folder.path;
+        heading.fileCount = static_cast<std::int32_t>(fileCounts[i]);
+        for (std::string& name : folder.files) {
+            PlaylistItem& file = rows.emplace_back();
+            file.indent = folder.indent;
+            file.path.reserve(folder.path.size() + 1 + name.size());
+            file.path.append(folder.path).append(1, '\\').append(name);
+            file.title = std::move(name);
+            file.folder = folder.path;
+        }
+    }
+    Clear();
+    return rows;
 }
 
 }  // namespace hgf

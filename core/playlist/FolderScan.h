@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -21,8 +19,14 @@ struct FolderScanOptions {
     bool allFiles = false;          // AllFileRegist: every file, not only accepted suffixes
 };
 
-// One scan, run on the loader worker. ScanFolder collects the raw scan list (one row per
-// file found plus one marker row per folder entered); TakeRows turns it into the list.
+// One scan, run on the loader worker. ScanFolder collects every folder entered with the
+// names of its accepted files; TakeRows turns them into the list.
+//
+// The rows are those of the plain procedure (one raw list of all files plus a marker row
+// per folder, sorted by full path; a heading per folder; the headings sorted; each
+// heading followed by its folder's files in raw-list order), built without its linear
+// searches: the files of one folder share the prefix "folder\", so their order in the
+// sorted raw list is the order of their names, and each folder is sorted on its own.
 class FolderScan {
   public:
     // `scanDepth` is the nesting level of the folder being scanned (-1 between scans);
@@ -34,42 +38,38 @@ class FolderScan {
     // the rows; empty when nothing was accepted or the folder cannot be enumerated.
     std::deque<PlaylistItem> Run(const std::string& sourcePath);
 
-    // Appends the folder's marker and files to the raw scan list, recursing into
+    // Records the folder (its marker row) and its accepted files, recursing into
     // sub-folders when they are included. False when the folder cannot be enumerated
     // (it then adds nothing).
     bool ScanFolder(const std::string& folder);
 
-    // Sorts and groups the raw scan list into headings and files, counts each heading's
+    // Sorts and groups what was scanned into headings and files, counts each heading's
     // files, drops headings without files, and empties the work lists.
     std::deque<PlaylistItem> TakeRows();
 
-    std::size_t RawRowCount() const { return raw_.size(); }
+    // Rows of the raw scan list so far: one marker per folder plus every file found.
+    std::size_t RawRowCount() const { return rawRows_; }
     bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
   private:
-    struct RawRow {
-        std::string name;  // the file name; empty for a marker row
-        std::string path;
-        std::uint32_t folder = 0;  // index into folders_
-        bool marker = false;
-    };
     struct Folder {
         std::string path;
         std::int32_t indent = 0;
+        std::vector<std::string> files;  // accepted names in enumeration order
     };
 
-    std::uint32_t InternFolder(const std::string& path, std::int32_t indent);
+    // The index of the folder in folders_, added on its first entry.
+    std::size_t EnterFolder(const std::string& path, std::int32_t indent);
+    void Clear();
 
     FileSystem& fileSystem_;
     FolderScanOptions options_;
     std::atomic<std::int32_t>& scanDepth_;
     const std::atomic<bool>* cancel_;
 
-    // The raw scan list (a deque: rows never move, so pathSet_ can view their paths).
-    std::deque<RawRow> raw_;
-    std::unordered_set<std::string_view> pathSet_;  // paths in raw_, for the duplicate test
-    std::vector<Folder> folders_;                   // every folder entered, by first entry
-    std::unordered_map<std::string, std::uint32_t> folderIds_;
+    std::vector<Folder> folders_;  // every folder entered, in order of first entry
+    std::unordered_map<std::string, std::size_t> folderIds_;  // path -> index in folders_
+    std::size_t rawRows_ = 0;
 };
 
 }  // namespace hgf

@@ -38,13 +38,17 @@ constexpr std::array<std::string_view, 15> kAcceptedSuffixes = {
 
 std::string PathOrderKey(std::string_view path) {
     std::string key;
-    key.reserve(path.size() * 2);
+    AppendPathOrderKey(key, path);
+    return key;
+}
+
+void AppendPathOrderKey(std::string& key, std::string_view path) {
+    key.reserve(key.size() + path.size() * 2);
     for (std::size_t i = 0; i < path.size();) {
         unsigned value = NextOrderValue(path, i);
         key.push_back(static_cast<char>(value >> 8));
         key.push_back(static_cast<char>(value & 0xFF));
     }
-    return key;
 }
 
 int ComparePathOrder(std::string_view a, std::string_view b) {

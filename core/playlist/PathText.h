@@ -21,6 +21,8 @@ constexpr bool IsShiftJisLeadByte(unsigned char byte) {
 // lead byte * 256 + trail byte (full-width Latin capitals as their lower-case letters),
 // so it sorts after every single-byte character; a string that ends first sorts first.
 std::string PathOrderKey(std::string_view path);
+// Appends the key of `path` to `key`.
+void AppendPathOrderKey(std::string& key, std::string_view path);
 
 // <0, 0 or >0 as `a` sorts before, with or after `b` in path order.
 int ComparePathOrder(std::string_view a, std::string_view b);

@@ -59,7 +59,7 @@ WindowClassRegistration::WindowClassRegistration(HINSTANCE instance, HICON icon)
     windowClass.cbWndExtra = sizeof(LauncherWindow*);  // the user data belongs to the core
     windowClass.hInstance = instance;
     windowClass.hIcon = icon;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = LauncherWindow::kClassName;
     atom_ = RegisterClassExA(&windowClass);
 }

@@ -108,35 +108,36 @@ TEST_F(LauncherWindowTest, CreationAttachesPlacesAndStartsTheCoreInOrder) {
     EXPECT_TRUE(KillTimer(window, 0));  // the blink timer runs
 }
 
-TEST_F(LauncherWindowTest, FirstStartGoesToTheBottomRightOfTheWorkArea) {
-    core_.savedRect = {0, 0, 0, 0};
-    const HWND window = Create();
+// Each case creates a fresh window from a stored placement (X, Y, width, height).
+TEST_F(LauncherWindowTest, PlacementComesFromTheStoredRectangleOrTheBottomRightCorner) {
     const RECT work = WorkArea();
-    const int height = ExpectedHeight();
-    EXPECT_GT(height, 2 * GetSystemMetrics(SM_CYDLGFRAME));
-    const RECT r = WindowRect(window);
-    EXPECT_EQ(r.right, work.right);
-    EXPECT_EQ(r.bottom, work.bottom);
-    EXPECT_EQ(r.right - r.left, 320);
-    EXPECT_EQ(r.bottom - r.top, height);
-}
-
-TEST_F(LauncherWindowTest, StoredPlacementBeyondTheRightEdgeFallsBackToTheDefault) {
-    const RECT work = WorkArea();
-    core_.savedRect = {work.right, 100, 400, 30};
-    const RECT r = WindowRect(Create());
-    EXPECT_EQ(r.right, work.right);
-    EXPECT_EQ(r.bottom, work.bottom);
-    EXPECT_EQ(r.right - r.left, 320);
-}
-
-TEST_F(LauncherWindowTest, UsableStoredPlacementIsApplied) {
-    core_.savedRect = {100, 200, 400, 30};
-    const RECT r = WindowRect(Create());
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.top, 200);
-    EXPECT_EQ(r.right, 500);
-    EXPECT_EQ(r.bottom, 230);
+    struct Case {
+        const char* name;
+        RECT stored;
+        bool usable;
+    } cases[] = {
+        {"first start (width 0)", {0, 0, 0, 0}, false},
+        {"X at the right edge", {work.right, 100, 400, 30}, false},
+        {"usable", {100, 200, 400, 30}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        core_.savedRect = c.stored;
+        const RECT r = WindowRect(Create());
+        if (c.usable) {
+            EXPECT_EQ(r.left, c.stored.left);
+            EXPECT_EQ(r.top, c.stored.top);
+            EXPECT_EQ(r.right - r.left, c.stored.right);
+            EXPECT_EQ(r.bottom - r.top, c.stored.bottom);
+        } else {
+            EXPECT_EQ(r.right, work.right);
+            EXPECT_EQ(r.bottom, work.bottom);
+            EXPECT_EQ(r.right - r.left, 320);
+            EXPECT_EQ(r.bottom - r.top, ExpectedHeight());
+            EXPECT_GT(ExpectedHeight(), 2 * GetSystemMetrics(SM_CYDLGFRAME));
+        }
+        window_.reset();
+    }
 }
 
 TEST_F(LauncherWindowTest, StripSitsRightOfTheIndicatorAndFollowsTheWidth) {
@@ -163,19 +164,18 @@ TEST_F(LauncherWindowTest, WithoutControlsTheWindowIs25PixelsHigh) {
     EXPECT_EQ(info.ptMaxTrackSize.y, 25);
 }
 
-TEST_F(LauncherWindowTest, TrackingKeepsTheHeightAndBoundsTheWidth) {
+TEST_F(LauncherWindowTest, FrameResizesOnlyInTheSideBandsAndStaysInTheWorkArea) {
+    core_.savedRect = {300, 300, 400, 30};
     const HWND window = Create();
+    const RECT work = WorkArea();
+
     MINMAXINFO info{};
     SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, 280);
-    EXPECT_EQ(info.ptMaxTrackSize.x, WorkArea().right);
+    EXPECT_EQ(info.ptMaxTrackSize.x, work.right);
     EXPECT_EQ(info.ptMinTrackSize.y, ExpectedHeight());
     EXPECT_EQ(info.ptMaxTrackSize.y, ExpectedHeight());
-}
 
-TEST_F(LauncherWindowTest, FrameBandsResizeAndTheRestDrags) {
-    core_.savedRect = {300, 300, 400, 30};
-    const HWND window = Create();
     auto hit = [window](int x) {
         return SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(x, 310));
     };
@@ -185,18 +185,13 @@ TEST_F(LauncherWindowTest, FrameBandsResizeAndTheRestDrags) {
     EXPECT_EQ(hit(500), HTCAPTION);
     EXPECT_EQ(hit(695), HTRIGHT);
     EXPECT_EQ(hit(699), HTRIGHT);
-}
 
-TEST_F(LauncherWindowTest, MovingStaysInsideTheWorkArea) {
-    const HWND window = Create();
-    const RECT work = WorkArea();
     RECT proposed{work.left - 40, work.top - 10, work.left + 280, work.top + 14};
     EXPECT_EQ(SendMessageA(window, WM_MOVING, WMSZ_TOP, reinterpret_cast<LPARAM>(&proposed)), TRUE);
     EXPECT_EQ(proposed.left, work.left);
     EXPECT_EQ(proposed.top, work.top);
     EXPECT_EQ(proposed.right - proposed.left, 320);
     EXPECT_EQ(proposed.bottom - proposed.top, 24);
-
     proposed = {work.right - 100, work.bottom - 5, work.right + 220, work.bottom + 19};
     SendMessageA(window, WM_MOVING, 0, reinterpret_cast<LPARAM>(&proposed));
     EXPECT_EQ(proposed.right, work.right);

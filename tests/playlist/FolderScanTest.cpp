@@ -2,7 +2,13 @@
 // headings, indents and file counts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <random>
+
 #include "PlaylistFixture.h"
+#include "playlist/FolderScan.h"
+#include "playlist/PathText.h"
 
 namespace hgf::test {
 namespace {
@@ -33,24 +39,6 @@ TEST_F(FolderScanTest, AcceptsSuffixesInAnyCaseAndEveryFileWhenAsked) {
               (Lines{"+0 M (8)", "0 C:\\M\\a.mp4", "0 C:\\M\\b.flac", "0 C:\\M\\clip.mpeg",
                      "0 C:\\M\\mp3", "0 C:\\M\\readme.txt", "0 C:\\M\\Song.MP3", "0 C:\\M\\x.Mml",
                      "+1 Sub (1)", "1 C:\\M\\Sub\\notes.doc"}));
-}
-
-TEST_F(FolderScanTest, RowsCarryTheirFolderAndHeadingsStartPlayed) {
-    fs.AddFile("C:\\M\\Sub\\b.ogg");
-    fs.AddFile("C:\\M\\a.wav");
-    Playlist list(Services());
-    ASSERT_EQ(Scan(list, "C:\\M"), 4u);
-    std::deque<PlaylistItem> items = list.Items();
-    EXPECT_EQ(items[0].path, "C:\\M");
-    EXPECT_EQ(items[0].folder, "C:\\M");
-    EXPECT_EQ(items[1].title, "a.wav");
-    EXPECT_EQ(items[1].folder, "C:\\M");
-    EXPECT_EQ(items[2].path, "C:\\M\\Sub");
-    EXPECT_EQ(items[3].folder, "C:\\M\\Sub");
-    for (const PlaylistItem& item : items) {
-        EXPECT_EQ(item.played, item.isFolder || list.GetCurrentIndex() == &item - &items[0]);
-        EXPECT_EQ(item.unplayable, 0);
-    }
 }
 
 TEST_F(FolderScanTest, SubFoldersOffListsOnlyTheSourceFolder) {
@@ -149,6 +137,108 @@ TEST_F(FolderScanTest, JapaneseNamesSortAfterAsciiAndGetTheirTitles) {
         Describe(list.Items()),
         (Lines{"+0 M (3)", "+1 z (1)", "1 C:\\M\\z\\z.mp3", "+1 " + kyoku + " (2)",
                "1 C:\\M\\" + kyoku + "\\\x82\x81.mp3", "1 C:\\M\\" + kyoku + "\\\x82\x61.mp3"}));
+}
+
+// The scan written out plainly, step by step: one raw list with marker rows, linear
+// duplicate and heading searches, a full sort by path. The scan must give exactly its rows.
+std::deque<PlaylistItem> PlainScan(FileSystem& fileSystem, const std::string& source,
+                                   bool subFolders, bool allFiles) {
+    std::vector<PlaylistItem> raw;
+    int depth = -1;
+    std::function<bool(const std::string&)> scanFolder = [&](const std::string& folder) {
+        const int d = ++depth;
+        auto enumeration = fileSystem.Enumerate(folder);
+        if (!enumeration) {
+            --depth;
+            return false;
+        }
+        raw.push_back({d, 0, 0, 0, ".", folder + "\\.", 0, folder});
+        DirectoryEntry entry;
+        while (enumeration->Next(entry)) {
+            if (entry.isDirectory) {
+                if (entry.name != "." && entry.name != ".." && subFolders)
+                    scanFolder(folder + "\\" + entry.name);
+                continue;
+            }
+            const std::string path = folder + "\\" + entry.name;
+            if (std::any_of(raw.begin(), raw.end(), [&](auto& row) { return row.path == path; }))
+                continue;
+            if (!allFiles && !HasAcceptedSuffix(entry.name)) continue;
+            raw.push_back({d, 0, 0, 0, entry.name, path, 0, folder});
+        }
+        --depth;
+        return true;
+    };
+    scanFolder(source);
+    auto byPath = [](const PlaylistItem& a, const PlaylistItem& b) {
+        return ComparePathOrder(a.path, b.path) < 0;
+    };
+    std::stable_sort(raw.begin(), raw.end(), byPath);
+    std::vector<PlaylistItem> headings;
+    for (const PlaylistItem& row : raw) {
+        if (std::any_of(headings.begin(), headings.end(),
+                        [&](auto& heading) { return heading.path == row.folder; }))
+            continue;
+        const std::size_t separator = FindLastBackslash(row.folder);
+        headings.push_back(
+            {row.indent, 0, 1, 1,
+             separator == std::string::npos ? row.folder : row.folder.substr(separator + 1),
+             row.folder, 0, row.folder});
+    }
+    std::stable_sort(headings.begin(), headings.end(), byPath);
+    std::erase_if(raw, [](const PlaylistItem& row) { return row.title == "."; });
+    std::vector<PlaylistItem> rows;
+    for (const PlaylistItem& heading : headings) {
+        rows.push_back(heading);
+        for (const PlaylistItem& row : raw)
+            if (row.folder == heading.path) rows.push_back(row);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!rows[i].isFolder) continue;
+        for (std::size_t j = i + 1; j < rows.size(); ++j) {
+            if (rows[j].isFolder && rows[j].indent <= rows[i].indent) break;
+            if (!rows[j].isFolder) ++rows[i].fileCount;
+        }
+    }
+    std::erase_if(rows, [](const PlaylistItem& row) { return row.isFolder && !row.fileCount; });
+    return {rows.begin(), rows.end()};
+}
+
+TEST_F(FolderScanTest, MatchesThePlainStepByStepScan) {
+    // Name pieces that sort in telling ways: space and "_" around the separator, case,
+    // digits, 曲 and the full-width Ａ (double-byte, after all single bytes).
+    const std::vector<std::string> pieces = {"a", "B", " ", "_", "1", "\x8b\xc8", "\x82\x60", "z"};
+    const std::vector<std::string> suffixes = {".mp3", ".MP3", ".Ogg", "mpeg", ".txt", ".flac", ""};
+    std::mt19937 random(7);
+    auto name = [&] {
+        std::string text = pieces[random() % 2 == 0 ? 0 : random() % pieces.size()];
+        for (unsigned n = random() % 3; n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        return text;
+    };
+    for (int trial = 0; trial < 30; ++trial) {
+        MemoryFileSystem tree;
+        std::function<void(const std::string&, int)> fill = [&](const std::string& folder,
+                                                                int level) {
+            tree.AddFolder(folder);
+            for (unsigned n = random() % 6; n > 0; --n)
+                tree.AddFile(folder + "\\" + name() + suffixes[random() % suffixes.size()]);
+            if (level < 3)
+                for (unsigned n = random() % 4; n > 0; --n)
+                    fill(folder + "\\" + name(), level + 1);
+            if (level > 0 && random() % 10 == 0) tree.DenyFolder(folder);
+        };
+        fill("C:\\R", 0);
+        for (bool subFolders : {true, false})
+            for (bool allFiles : {false, true}) {
+                std::atomic<std::int32_t> depth{-1};
+                FolderScan scan(tree, {subFolders, allFiles}, depth);
+                std::deque<PlaylistItem> rows = scan.Run("C:\\R");
+                ASSERT_EQ(rows, PlainScan(tree, "C:\\R", subFolders, allFiles))
+                    << "trial " << trial << " sub " << subFolders << " all " << allFiles;
+                EXPECT_EQ(depth, -1);
+            }
+    }
 }
 
 }  // namespace

@@ -23,11 +23,13 @@ constexpr unsigned kReadyMessage = 33820;
 inline std::vector<std::string> Describe(const std::deque<PlaylistItem>& items) {
     std::vector<std::string> lines;
     for (const PlaylistItem& item : items) {
+        std::string line = item.isFolder ? "+" : "";
+        line.append(std::to_string(item.indent)).append(" ");
         if (item.isFolder)
-            lines.push_back("+" + std::to_string(item.indent) + " " + item.title + " (" +
-                            std::to_string(item.fileCount) + ")");
+            line.append(item.title).append(" (").append(std::to_string(item.fileCount)).append(")");
         else
-            lines.push_back(std::to_string(item.indent) + " " + item.path);
+            line.append(item.path);
+        lines.push_back(line);
     }
     return lines;
 }

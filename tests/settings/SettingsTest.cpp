@@ -23,17 +23,8 @@ TEST(Settings, MissingKeysGiveTheDefaults) {
     EXPECT_EQ(settings, Settings{});
     EXPECT_EQ(settings.PlayListMode, 1);  // random order
     EXPECT_EQ(settings.MmlPlayTime, 120);
-    EXPECT_EQ(settings.LayeredActive, 200);
-    EXPECT_EQ(settings.LayeredNoActive, 100);
-    EXPECT_EQ(settings.Volume, 100);
     EXPECT_TRUE(settings.SubFolderFind);
     EXPECT_TRUE(settings.WindowVisible);
-    EXPECT_TRUE(settings.TrayIconDblClkToDefault);
-    EXPECT_FALSE(settings.AllFileRegist);
-    EXPECT_FALSE(settings.ListItemName);
-    EXPECT_TRUE(settings.loadHistory.empty());
-    for (const std::string& shortcut : settings.folderShortcuts)
-        EXPECT_EQ(shortcut, "");
     EXPECT_EQ(settings.keyTable, DefaultKeyTable());
 }
 
