@@ -83,17 +83,19 @@ class BufferedOutput {
         int length = std::snprintf(digits, sizeof digits, "%lld", value);
         if (length > 0) Append(std::string_view(digits, static_cast<std::size_t>(length)));
     }
-    // `text` with CR and LF written as spaces, for fields that must stay on one line.
+    // `text` with the bytes that would end its line early for a reader (CR, LF, Ctrl-Z
+    // and NUL) written as spaces, for fields that must stay on one line.
     void AppendLineField(std::string_view text) {
+        static constexpr std::string_view kLineEnders("\0\r\n\x1A", 4);
         while (!text.empty()) {
-            std::size_t lineBreak = text.find_first_of("\r\n");
-            if (lineBreak == std::string_view::npos) {
+            std::size_t stop = text.find_first_of(kLineEnders);
+            if (stop == std::string_view::npos) {
                 Append(text);
                 return;
             }
-            Append(text.substr(0, lineBreak));
+            Append(text.substr(0, stop));
             Append(" ");
-            text.remove_prefix(lineBreak + 1);
+            text.remove_prefix(stop + 1);
         }
     }
     // Flushes what is left and closes the file; false when any byte did not reach it.
