@@ -3,8 +3,8 @@
 #include "playlist/PlaylistWriters.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 
 #include "playlist/PlaylistFiles.h"
@@ -80,24 +80,24 @@ class BufferedOutput {
     }
     void AppendNumber(long long value) {
         char digits[24];
-        int length = std::snprintf(digits, sizeof digits, "%lld", value);
-        if (length > 0) Append(std::string_view(digits, static_cast<std::size_t>(length)));
+        std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+        Append(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
     }
     // `text` with the bytes that would end its line early for a reader (CR, LF, Ctrl-Z
     // and NUL) written as spaces, for fields that must stay on one line.
     void AppendLineField(std::string_view text) {
-        static constexpr std::string_view kLineEnders("\0\r\n\x1A", 4);
-        while (!text.empty()) {
-            std::size_t stop = text.find_first_of(kLineEnders);
-            if (stop == std::string_view::npos) {
-                Append(text);
-                return;
+        std::size_t written = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            unsigned char c = text[i];
+            if (c <= 0x1A && (c == 0 || c == '\r' || c == '\n' || c == 0x1A)) {
+                buffer_.append(text.data() + written, i - written);
+                buffer_ += ' ';
+                written = i + 1;
             }
-            Append(text.substr(0, stop));
-            Append(" ");
-            text.remove_prefix(stop + 1);
         }
+        Append(text.substr(written));
     }
+
     // Flushes what is left and closes the file; false when any byte did not reach it.
     bool Finish() {
         Flush();
