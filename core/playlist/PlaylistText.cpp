@@ -59,6 +59,7 @@ bool TextLineReader::Fill() {
     position_ = 0;
     end_ = file_.Read(buffer_.get(), kReadChunk);
     if (end_ == 0 || file_.HasError()) {
+        failed_ = file_.HasError();
         end_ = 0;
         ended_ = true;
         return false;
@@ -102,6 +103,7 @@ bool TextLineReader::ReadLine(std::string& line) {
         }
     }
     if (!any) return false;
+    if (failed_ && !newline) return false;  // the line a read error cut off is not used
     if (newline && rawLength > 0 && lastByte == '\r') {
         --rawLength;  // CR LF reads as one newline
         if (line.size() > rawLength) line.pop_back();

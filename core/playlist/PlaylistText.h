@@ -37,7 +37,8 @@ class TextLineReader {
     TextLineReader(InputFile& file, std::size_t maxLineBytes);
     ~TextLineReader();
 
-    // The next line in `line`; false at the end of the file (or after a read error).
+    // The next line in `line`; false at the end of the file. After a read error the lines
+    // read in whole before it still arrive; the line it cut off does not.
     bool ReadLine(std::string& line);
 
   private:
@@ -49,6 +50,7 @@ class TextLineReader {
     std::size_t position_ = 0;  // next unread byte in buffer_
     std::size_t end_ = 0;       // bytes held in buffer_
     bool ended_ = false;        // end of file, read error or Ctrl-Z seen
+    bool failed_ = false;       // a read error ended the file
 };
 
 }  // namespace hgf
