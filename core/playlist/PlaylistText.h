@@ -15,11 +15,6 @@ namespace hgf {
 // ignoring ASCII letter case.
 bool HasSuffix(std::string_view path, std::string_view suffix);
 
-// True for the first byte of a double-byte Shift_JIS (code page 932) character.
-constexpr bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The part of `path` after its last "\\" (the whole text when it holds none). A 0x5C
 // that is the second byte of a double-byte character (as in "表") is not a separator.
 std::string_view LastComponent(std::string_view path);
