@@ -166,6 +166,10 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
     const long long total = static_cast<long long>(items.size());
     const LocalTime today = clock.NowUtc();
 
+    std::string indentation;  // the deepest indentation; each row takes its share
+    for (std::int32_t level = 0; level < kMaxPageIndent; ++level)
+        indentation += kIdeographicSpace;
+
     BufferedOutput out(*file);
     out.Append(kHtmHead);
     out.AppendNumber(today.year);
@@ -183,9 +187,11 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
 
     for (const PlaylistItem& item : items) {
         out.Append("  <tr><td>");
-        const std::int32_t depth = std::min(item.indent, kMaxPageIndent);
-        for (std::int32_t level = 0; level < depth; ++level)
-            out.Append(kIdeographicSpace);
+        if (item.indent > 0) {
+            const std::size_t depth =
+                static_cast<std::size_t>(std::min(item.indent, kMaxPageIndent));
+            out.Append(std::string_view(indentation).substr(0, depth * kIdeographicSpace.size()));
+        }
         if (item.isFolder) {
             out.Append("[");
             out.Append(item.title);
