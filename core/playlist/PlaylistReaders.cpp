@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "playlist/PlaylistFiles.h"
@@ -66,19 +68,42 @@ std::string FixedField(const unsigned char* field, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(field), length);
 }
 
+// A growable byte buffer without zero-filling. It grows through realloc, which moves
+// large blocks by remapping pages instead of copying them.
+class ByteBuffer {
+  public:
+    ByteBuffer() = default;
+    ByteBuffer(const ByteBuffer&) = delete;
+    ByteBuffer& operator=(const ByteBuffer&) = delete;
+    ~ByteBuffer() { std::free(data_); }
+
+    unsigned char* data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+    bool Grow(std::size_t capacity) {
+        void* grown = std::realloc(data_, capacity);
+        if (!grown) return false;
+        data_ = static_cast<unsigned char*>(grown);
+        capacity_ = capacity;
+        return true;
+    }
+
+  private:
+    unsigned char* data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
 // Inflates the zlib stream that `file` holds from its current position into `out`,
-// taking at most `limit` bytes. False when the stream is damaged or cut short, or would
-// inflate to more than `limit` bytes. The output grows as data arrives, so a short or
-// broken body never costs the memory its header claims.
-bool InflateBody(InputFile& file, std::size_t limit, std::vector<unsigned char>& out) {
+// taking at most `limit` bytes; the count inflated, or nothing when the stream is damaged
+// or cut short, or would inflate to more than `limit` bytes. The output grows as data
+// arrives, so a short or broken body never costs the memory its header claims.
+std::optional<std::size_t> InflateBody(InputFile& file, std::size_t limit, ByteBuffer& out) {
     constexpr std::size_t kInputChunk = 64 * 1024;
-    constexpr std::size_t kFirstOutput = 64 * 1024;
+    constexpr std::size_t kFirstOutput = 256 * 1024;
     std::vector<unsigned char> input(kInputChunk);
     unsigned char spare = 0;  // inflate needs somewhere to point when `limit` is 0
-    out.clear();
 
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK) return false;
+    if (inflateInit(&stream) != Z_OK) return std::nullopt;
     std::size_t produced = 0;
     bool inputEnded = false;
     bool ok = false;
@@ -92,13 +117,14 @@ bool InflateBody(InputFile& file, std::size_t limit, std::vector<unsigned char>&
                 stream.avail_in = static_cast<uInt>(got);
             }
         }
-        if (produced == out.size() && out.size() < limit) {
-            out.resize(std::min(limit, std::max(kFirstOutput, out.size() * 2)));
+        if (produced == out.capacity() && out.capacity() < limit &&
+            !out.Grow(std::min(limit, std::max(kFirstOutput, out.capacity() * 4)))) {
+            break;
         }
-        stream.next_out = out.empty() ? &spare : out.data() + produced;
-        stream.avail_out = static_cast<uInt>(out.size() - produced);
+        stream.next_out = out.capacity() == 0 ? &spare : out.data() + produced;
+        stream.avail_out = static_cast<uInt>(out.capacity() - produced);
         int result = inflate(&stream, Z_NO_FLUSH);
-        produced = out.size() - stream.avail_out;
+        produced = out.capacity() - stream.avail_out;
         if (result == Z_STREAM_END) {
             ok = true;
             break;
@@ -111,8 +137,8 @@ bool InflateBody(InputFile& file, std::size_t limit, std::vector<unsigned char>&
         if (result != Z_OK) break;  // damaged data, or no memory
     }
     inflateEnd(&stream);
-    out.resize(ok ? produced : 0);
-    return ok;
+    if (!ok) return std::nullopt;
+    return produced;
 }
 
 }  // namespace
@@ -164,9 +190,10 @@ bool ReadSpf(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
     if (std::memcmp(header, "SPL1", 4) != 0) return false;
     std::size_t count = header[4] | (std::size_t{header[5]} << 8);
 
-    std::vector<unsigned char> body;
-    if (!InflateBody(*file, count * kSpfRecordBytes, body)) return false;
-    std::size_t whole = body.size() / kSpfRecordBytes;  // a body may end before N records
+    ByteBuffer body;
+    std::optional<std::size_t> inflated = InflateBody(*file, count * kSpfRecordBytes, body);
+    if (!inflated) return false;
+    std::size_t whole = *inflated / kSpfRecordBytes;  // a body may end before N records
     for (std::size_t i = 0; i < whole; ++i) {
         const unsigned char* record = body.data() + i * kSpfRecordBytes;
         PlaylistItem item;

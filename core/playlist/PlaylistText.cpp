@@ -10,6 +10,11 @@ namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;  // bytes asked of the file per read
 constexpr char kCtrlZ = 0x1A;                  // end of file for a text-mode stream
 
+// True for the first byte of a double-byte Shift_JIS (code page 932) character.
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
 unsigned char LowerAscii(unsigned char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
@@ -29,7 +34,7 @@ std::string_view LastComponent(std::string_view path) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < path.size(); ++i) {
         unsigned char c = path[i];
-        if (IsShiftJisLeadByte(c)) {
+        if (IsLeadByte(c)) {
             ++i;  // the trail byte may be 0x5C; it is part of the character
         } else if (c == '\\') {
             start = i + 1;
@@ -42,7 +47,7 @@ void CutToCharacters(std::string& text, std::size_t maxBytes) {
     if (text.size() <= maxBytes) return;
     std::size_t keep = 0;
     while (keep < maxBytes) {
-        std::size_t width = IsShiftJisLeadByte(text[keep]) ? 2 : 1;
+        std::size_t width = IsLeadByte(text[keep]) ? 2 : 1;
         if (keep + width > maxBytes) break;
         keep += width;
     }
@@ -59,6 +64,7 @@ bool TextLineReader::Fill() {
     position_ = 0;
     end_ = file_.Read(buffer_.get(), kReadChunk);
     if (end_ == 0 || file_.HasError()) {
+        failed_ = file_.HasError();
         end_ = 0;
         ended_ = true;
         return false;
@@ -102,6 +108,7 @@ bool TextLineReader::ReadLine(std::string& line) {
         }
     }
     if (!any) return false;
+    if (failed_ && !newline) return false;  // the line a read error cut off is not used
     if (newline && rawLength > 0 && lastByte == '\r') {
         --rawLength;  // CR LF reads as one newline
         if (line.size() > rawLength) line.pop_back();

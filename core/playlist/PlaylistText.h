@@ -15,11 +15,6 @@ namespace hgf {
 // ignoring ASCII letter case.
 bool HasSuffix(std::string_view path, std::string_view suffix);
 
-// True for the first byte of a double-byte Shift_JIS (code page 932) character.
-constexpr bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // The part of `path` after its last "\\" (the whole text when it holds none). A 0x5C
 // that is the second byte of a double-byte character (as in "表") is not a separator.
 std::string_view LastComponent(std::string_view path);
@@ -37,7 +32,8 @@ class TextLineReader {
     TextLineReader(InputFile& file, std::size_t maxLineBytes);
     ~TextLineReader();
 
-    // The next line in `line`; false at the end of the file (or after a read error).
+    // The next line in `line`; false at the end of the file. After a read error the lines
+    // read in whole before it still arrive; the line it cut off does not.
     bool ReadLine(std::string& line);
 
   private:
@@ -49,6 +45,7 @@ class TextLineReader {
     std::size_t position_ = 0;  // next unread byte in buffer_
     std::size_t end_ = 0;       // bytes held in buffer_
     bool ended_ = false;        // end of file, read error or Ctrl-Z seen
+    bool failed_ = false;       // a read error ended the file
 };
 
 }  // namespace hgf

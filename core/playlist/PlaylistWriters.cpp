@@ -3,8 +3,8 @@
 #include "playlist/PlaylistWriters.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
 
 #include "playlist/PlaylistFiles.h"
@@ -80,22 +80,24 @@ class BufferedOutput {
     }
     void AppendNumber(long long value) {
         char digits[24];
-        int length = std::snprintf(digits, sizeof digits, "%lld", value);
-        if (length > 0) Append(std::string_view(digits, static_cast<std::size_t>(length)));
+        std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+        Append(std::string_view(digits, static_cast<std::size_t>(end.ptr - digits)));
     }
-    // `text` with CR and LF written as spaces, for fields that must stay on one line.
+    // `text` with the bytes that would end its line early for a reader (CR, LF, Ctrl-Z
+    // and NUL) written as spaces, for fields that must stay on one line.
     void AppendLineField(std::string_view text) {
-        while (!text.empty()) {
-            std::size_t lineBreak = text.find_first_of("\r\n");
-            if (lineBreak == std::string_view::npos) {
-                Append(text);
-                return;
+        std::size_t written = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            unsigned char c = text[i];
+            if (c <= 0x1A && (c == 0 || c == '\r' || c == '\n' || c == 0x1A)) {
+                buffer_.append(text.data() + written, i - written);
+                buffer_ += ' ';
+                written = i + 1;
             }
-            Append(text.substr(0, lineBreak));
-            Append(" ");
-            text.remove_prefix(lineBreak + 1);
         }
+        Append(text.substr(written));
     }
+
     // Flushes what is left and closes the file; false when any byte did not reach it.
     bool Finish() {
         Flush();
@@ -164,6 +166,10 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
     const long long total = static_cast<long long>(items.size());
     const LocalTime today = clock.NowUtc();
 
+    std::string indentation;  // the deepest indentation; each row takes its share
+    for (std::int32_t level = 0; level < kMaxPageIndent; ++level)
+        indentation += kIdeographicSpace;
+
     BufferedOutput out(*file);
     out.Append(kHtmHead);
     out.AppendNumber(today.year);
@@ -181,9 +187,11 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
 
     for (const PlaylistItem& item : items) {
         out.Append("  <tr><td>");
-        const std::int32_t depth = std::min(item.indent, kMaxPageIndent);
-        for (std::int32_t level = 0; level < depth; ++level)
-            out.Append(kIdeographicSpace);
+        if (item.indent > 0) {
+            const std::size_t depth =
+                static_cast<std::size_t>(std::min(item.indent, kMaxPageIndent));
+            out.Append(std::string_view(indentation).substr(0, depth * kIdeographicSpace.size()));
+        }
         if (item.isFolder) {
             out.Append("[");
             out.Append(item.title);

@@ -17,12 +17,13 @@ namespace hgf {
 inline constexpr const char* kHomePageAddress = "https://harrowgladeforte.example/";
 
 // .spl: the header and comment block, then per row "0:" path, "1:" 1 or 0, "2:" title,
-// "3:" indent and "@". Line breaks inside a path or title are written as spaces, so that
-// every field stays on its own line.
+// "3:" indent and "@". Line breaks, Ctrl-Z and NUL inside a path or title are written as
+// spaces, so that every field stays on its own line and the whole list reads back.
 bool WriteSpl(FileSystem& fileSystem, const std::string& path,
               const std::deque<PlaylistItem>& items);
 
-// .m3u: the path of every row that is not a heading, one per line.
+// .m3u: the path of every row that is not a heading, one per line (line breaks, Ctrl-Z
+// and NUL written as spaces, as in .spl).
 bool WriteM3u(FileSystem& fileSystem, const std::string& path,
               const std::deque<PlaylistItem>& items);
 

@@ -220,7 +220,7 @@ TEST(ReadSpf, DamagedFilesYieldNoRows) {
     EXPECT_EQ(Read("a.spf", claimsManyButShort).size(), 1u);
 
     // A body that inflates far beyond N records stops at N x 526 bytes.
-    std::string bomb = SpfFile(2, std::string(64 << 20, '\0'));
+    std::string bomb = SpfFile(2, std::string(16 << 20, '\0'));
     EXPECT_TRUE(Read("a.spf", bomb).empty());
 }
 
@@ -244,6 +244,54 @@ TEST(ReadPlaylistFile, MissingLockedAndUnknownFilesYieldNothing) {
     fs.AddFile("C:\\L\\b.m3u", "new");
     EXPECT_TRUE(ReadPlaylistFile(fs, "C:\\L\\b.m3u", items));
     EXPECT_EQ(items, (std::deque<PlaylistItem>{Row("old", "old"), Row("new", "new")}));
+}
+
+// A file system whose one file fails to read after handing out its first `good` bytes,
+// as a file on a removed medium does.
+class FailingFileSystem final : public FileSystem {
+  public:
+    explicit FailingFileSystem(std::string good) : good_(std::move(good)) {}
+    std::optional<FileAttributes> GetAttributes(const std::string&) override {
+        return FileAttributes{};
+    }
+    std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string&) override { return {}; }
+    std::unique_ptr<OutputFile> Create(const std::string&) override { return {}; }
+    std::unique_ptr<InputFile> OpenRead(const std::string&) override {
+        struct Failing final : InputFile {
+            std::string data;
+            bool failed = false;
+            std::size_t Read(void* buffer, std::size_t size) override {
+                if (data.empty()) {
+                    failed = true;
+                    return 0;
+                }
+                std::size_t count = std::min(size, data.size());
+                std::memcpy(buffer, data.data(), count);
+                data.erase(0, count);
+                return count;
+            }
+            bool HasError() const override { return failed; }
+        };
+        auto file = std::make_unique<Failing>();
+        file->data = good_;
+        return file;
+    }
+
+  private:
+    std::string good_;
+};
+
+TEST(ReadPlaylistFile, AReadErrorKeepsTheWholeLinesBeforeIt) {
+    FailingFileSystem m3u("a.mp3\r\nb.mp3\r\nC:\\cut");
+    std::deque<PlaylistItem> items;
+    EXPECT_TRUE(ReadPlaylistFile(m3u, "C:\\a.m3u", items));
+    EXPECT_EQ(items, (std::deque<PlaylistItem>{Row("a.mp3", "a.mp3"), Row("b.mp3", "b.mp3")}));
+
+    FailingFileSystem spf(
+        SpfFile(2, SpfRecord("a", "a", 0) + SpfRecord("b", "b", 0)).substr(0, 20));
+    items.clear();
+    EXPECT_FALSE(ReadPlaylistFile(spf, "C:\\a.spf", items));
+    EXPECT_TRUE(items.empty());
 }
 
 }  // namespace

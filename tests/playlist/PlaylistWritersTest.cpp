@@ -96,16 +96,19 @@ TEST(WriteSpl, WritesTheHeaderAndOneBlockPerRowAndReadsBackTheSameRows) {
 }
 
 TEST(WriteSpl, KeepsEveryFieldOnItsOwnLine) {
-    // A title taken from a tag may hold line breaks; written raw they would end the field
-    // early and could even inject rows ("@").
-    Saved saved = Save("a.spl", {Row("C:\\x.mp3", "one\r\n@\r\n0:C:\\evil\ntwo")});
-    EXPECT_EQ(saved.contents,
-              kSplHeader + "0:C:\\x.mp3\r\n1:0\r\n2:one  @  0:C:\\evil two\r\n3:0\r\n@\r\n");
+    // A title taken from a tag or an old binary list may hold line breaks or a Ctrl-Z;
+    // written raw they would end the field early, inject rows ("@") or cut the list short.
+    Saved saved = Save("a.spl", {Row("C:\\x.mp3", "one\r\n@\r\n0:C:\\evil\ntwo"),
+                                 Row("C:\\y.mp3", std::string("ctrl\x1Az\0!", 8))});
+    EXPECT_EQ(saved.contents, kSplHeader +
+                                  "0:C:\\x.mp3\r\n1:0\r\n2:one  @  0:C:\\evil two\r\n3:0\r\n@\r\n" +
+                                  "0:C:\\y.mp3\r\n1:0\r\n2:ctrl z !\r\n3:0\r\n@\r\n");
     MemoryFileSystem fs;
     fs.AddFile("C:\\a.spl", saved.contents);
     std::deque<PlaylistItem> back;
     ReadSpl(fs, "C:\\a.spl", back);
-    EXPECT_EQ(back, (std::deque<PlaylistItem>{Row("C:\\x.mp3", "one  @  0:C:\\evil two")}));
+    EXPECT_EQ(back, (std::deque<PlaylistItem>{Row("C:\\x.mp3", "one  @  0:C:\\evil two"),
+                                              Row("C:\\y.mp3", "ctrl z !")}));
 }
 
 TEST(WriteM3u, WritesOneLinePerFileRow) {
