@@ -1,0 +1,144 @@
+// What the main window does with its commands and private messages, without the window:
+// load requests guarded by the busy flag, the hand-over of a loaded list, playing the
+// current item with the play history, and the command table. The Win32 main window
+// procedure translates messages into these calls; tests drive them directly.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "engines/PlaybackControl.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Messenger.h"
+#include "playlist/Playlist.h"
+#include "settings/Settings.h"
+
+namespace hgf {
+
+// Status texts, shown in the edit part of the combo box instead of the current item.
+extern const char* const kStatusNoList;     // "[フォルダ／プレイリストが未選択]"
+extern const char* const kStatusSearching;  // "[フォルダ検索中]"
+
+// The window side of the player.
+class PlayerWindow {
+  public:
+    virtual ~PlayerWindow() = default;
+    // The main window: loads and playbacks report to it.
+    virtual WindowHandle Handle() = 0;
+    // The status text changed: repaint the combo box at once.
+    virtual void ShowStatusText() = 0;
+    // Empties the combo box and adds the title of every row of `list` in order.
+    virtual void FillList(const Playlist& list) = 0;
+    // Rows the combo box holds.
+    virtual int ListRowCount() = 0;
+    virtual void SelectListRow(int index) = 0;
+    // "Nothing playable was found" (a message box).
+    virtual void ReportNothingFound() = 0;
+    // The choosers; false when cancelled.
+    virtual bool ChooseFolder(std::string& path) = 0;
+    virtual bool ChoosePlaylistFile(std::string& path) = 0;
+    virtual bool ChooseSaveFile(std::string& path) = 0;
+    // Hides with a fade-out, or shows with a fade-in.
+    virtual void ShowOrHide() = 0;
+    // Default position and default transparency.
+    virtual void PlaceAtDefaultPosition() = 0;
+    virtual void OpenHelpPage() = 0;
+    // Asks the main window to close (the program ends).
+    virtual void Close() = 0;
+};
+
+// The playback control of the live list, as the main window uses it.
+class PlayerPlayback {
+  public:
+    virtual ~PlayerPlayback() = default;
+    // Plays the live list's current row; a row that no engine accepts is marked
+    // unplayable and the next one is tried, a bounded number of times. True when
+    // something plays.
+    virtual bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) = 0;
+    virtual void Stop() = 0;
+    virtual bool TogglePause() = 0;
+    virtual void SetVolume(std::uint8_t volume) = 0;
+};
+
+// The engines' playback control of the live list, as PlayerPlayback.
+class EnginePlayback final : public PlayerPlayback {
+  public:
+    explicit EnginePlayback(PlaybackControl& control) : control_(control) {}
+    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
+        return control_.PlayUntilStarted(endOfTrack.window, endOfTrack.message, volume);
+    }
+    void Stop() override { control_.Stop(); }
+    bool TogglePause() override { return control_.TogglePause(); }
+    void SetVolume(std::uint8_t volume) override { control_.SetVolume(volume); }
+
+  private:
+    PlaybackControl& control_;
+};
+
+class PlayerController {
+  public:
+    // The core's members that the commands read and change; they outlive the controller.
+    struct Parts {
+        std::deque<std::string>& playHistory;  // started items, newest first, at most 100
+        Playlist& liveList;
+        std::uint8_t& busy;  // 1 while a load runs
+        std::string& statusText;
+        Settings& settings;  // the load history, folder shortcuts, LastPlayFile, Volume, ...
+        Playlist& stagingList;
+    };
+    struct Services {
+        PlayerWindow& window;
+        PlayerPlayback& playback;
+        FileSystem& fileSystem;  // the list is saved through it
+        Clock& clock;
+    };
+
+    PlayerController(Parts parts, Services services);
+
+    // A command 33775-33819 (others are ignored). While a load runs, the commands that
+    // would start playback or another load, or save the list, do nothing.
+    void Command(int commandId);
+
+    // Sets the busy flag and the searching status, carries the live list's values over
+    // to the staging list and starts loading `sourcePath` there; the outcome arrives as
+    // OnListReady. `resumePath` names the row to make current.
+    void RequestLoad(const std::string& sourcePath, const std::string& resumePath);
+
+    // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
+    // was found; the live list and its playback stay as they are).
+    void OnListReady(std::uintptr_t rowCount);
+
+    // Plays the live list's current row, then records it as the last played file and at
+    // the front of the play history. Nothing happens while the live list is empty; when
+    // no row could be started nothing is recorded. True when an item started.
+    bool PlayCurrentItem();
+
+    // The media control interface finished a track: advance the play order and play.
+    void OnMediaNotifySuccessful();
+
+    // A double click on the window: pause or resume, unless a load runs.
+    void OnDoubleClick();
+
+    // The volume popup moved: applies `volume` (0-100) to the current playback.
+    void SetVolume(std::uint8_t volume);
+
+    // Stops the current playback (the window closes).
+    void Stop();
+
+    void SetStatusText(std::string text);
+
+  private:
+    void Skip();
+    void PlayPrevious();
+    void LoadFromHistory(int n);
+    void LoadFromShortcut(int n);
+    void SavePlaylist();
+
+    Parts parts_;
+    Services services_;
+};
+
+}  // namespace hgf

@@ -1,0 +1,268 @@
+// The five playlist readers and the entry that tries them in order.
+#include "playlist/PlaylistReaders.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "playlist/PlaylistFiles.h"
+#include "playlist/PlaylistText.h"
+
+namespace hgf {
+namespace {
+
+constexpr std::string_view kSplHeader = "Harrowgladeforte Series PlayList";
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && HasSuffix(a, b);
+}
+
+// A decimal integer with optional leading blanks and sign; anything unreadable gives 0,
+// and values beyond the 32-bit range stop at its ends.
+std::int32_t ParseIndent(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) break;
+    }
+    if (negative) value = -value;
+    value = std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(value);
+}
+
+PlaylistItem FileRow(std::string_view path) {
+    PlaylistItem item;
+    item.title = LastComponent(path);
+    item.path = path;
+    return item;
+}
+
+// Reads until `size` bytes arrived or the file ends; the count read.
+std::size_t ReadFully(InputFile& file, void* buffer, std::size_t size) {
+    std::size_t total = 0;
+    while (total < size) {
+        std::size_t got = file.Read(static_cast<char*>(buffer) + total, size - total);
+        if (got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
+// The text of a fixed-size field up to its first NUL (the whole field when it has none).
+std::string FixedField(const unsigned char* field, std::size_t size) {
+    const void* nul = std::memchr(field, 0, size);
+    std::size_t length =
+        nul ? static_cast<std::size_t>(static_cast<const unsigned char*>(nul) - field) : size;
+    return std::string(reinterpret_cast<const char*>(field), length);
+}
+
+// A growable byte buffer without zero-filling. It grows through realloc, which moves
+// large blocks by remapping pages instead of copying them.
+class ByteBuffer {
+  public:
+    ByteBuffer() = default;
+    ByteBuffer(const ByteBuffer&) = delete;
+    ByteBuffer& operator=(const ByteBuffer&) = delete;
+    ~ByteBuffer() { std::free(data_); }
+
+    unsigned char* data() const { return data_; }
+    std::size_t capacity() const { return capacity_; }
+    bool Grow(std::size_t capacity) {
+        void* grown = std::realloc(data_, capacity);
+        if (!grown) return false;
+        data_ = static_cast<unsigned char*>(grown);
+        capacity_ = capacity;
+        return true;
+    }
+
+  private:
+    unsigned char* data_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
+// Inflates the zlib stream that `file` holds from its current position into `out`,
+// taking at most `limit` bytes; the count inflated, or nothing when the stream is damaged
+// or cut short, or would inflate to more than `limit` bytes. The output grows as data
+// arrives, so a short or broken body never costs the memory its header claims.
+std::optional<std::size_t> InflateBody(InputFile& file, std::size_t limit, ByteBuffer& out) {
+    constexpr std::size_t kInputChunk = 64 * 1024;
+    constexpr std::size_t kFirstOutput = 256 * 1024;
+    std::vector<unsigned char> input(kInputChunk);
+    unsigned char spare = 0;  // inflate needs somewhere to point when `limit` is 0
+
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return std::nullopt;
+    std::size_t produced = 0;
+    bool inputEnded = false;
+    bool ok = false;
+    for (;;) {
+        if (stream.avail_in == 0 && !inputEnded) {
+            std::size_t got = file.Read(input.data(), input.size());
+            if (got == 0 || file.HasError()) {
+                inputEnded = true;
+            } else {
+                stream.next_in = input.data();
+                stream.avail_in = static_cast<uInt>(got);
+            }
+        }
+        if (produced == out.capacity() && out.capacity() < limit &&
+            !out.Grow(std::min(limit, std::max(kFirstOutput, out.capacity() * 4)))) {
+            break;
+        }
+        stream.next_out = out.capacity() == 0 ? &spare : out.data() + produced;
+        stream.avail_out = static_cast<uInt>(out.capacity() - produced);
+        int result = inflate(&stream, Z_NO_FLUSH);
+        produced = out.capacity() - stream.avail_out;
+        if (result == Z_STREAM_END) {
+            ok = true;
+            break;
+        }
+        if (result == Z_BUF_ERROR) {
+            // No progress: either more input is needed or the output is full.
+            if (stream.avail_in == 0 && !inputEnded) continue;
+            break;  // cut short, or more than `limit` bytes
+        }
+        if (result != Z_OK) break;  // damaged data, or no memory
+    }
+    inflateEnd(&stream);
+    if (!ok) return std::nullopt;
+    return produced;
+}
+
+}  // namespace
+
+bool ReadSpl(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".spl")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kSplLineBytes);
+    std::string line;
+    if (!reader.ReadLine(line) || !EqualsIgnoringAsciiCase(line, kSplHeader)) return false;
+
+    PlaylistItem row;  // not cleared after "@": keys a row omits carry over
+    while (reader.ReadLine(line)) {
+        if (line.empty()) continue;
+        if (line[0] == '@') {
+            items.push_back(row);
+            continue;
+        }
+        if (line.size() < 2 || line[1] != ':') continue;
+        std::string_view value = std::string_view(line).substr(2);
+        switch (line[0]) {
+            case '0':
+                row.path = value;
+                break;
+            case '1':
+                row.isFolder = (!value.empty() && value[0] == '0') ? 0 : 1;
+                break;
+            case '2':
+                row.title = value;
+                break;
+            case '3':
+                row.indent = ParseIndent(value);
+                break;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+bool ReadSpf(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".spf")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+
+    unsigned char header[8];
+    if (ReadFully(*file, header, sizeof header) != sizeof header) return false;
+    if (std::memcmp(header, "SPL1", 4) != 0) return false;
+    std::size_t count = header[4] | (std::size_t{header[5]} << 8);
+
+    ByteBuffer body;
+    std::optional<std::size_t> inflated = InflateBody(*file, count * kSpfRecordBytes, body);
+    if (!inflated) return false;
+    std::size_t whole = *inflated / kSpfRecordBytes;  // a body may end before N records
+    for (std::size_t i = 0; i < whole; ++i) {
+        const unsigned char* record = body.data() + i * kSpfRecordBytes;
+        PlaylistItem item;
+        item.path = FixedField(record, 260);
+        item.title = FixedField(record + 260, 260);
+        item.isFolder = record[520] == 9 ? 1 : 0;
+        items.push_back(std::move(item));
+    }
+    return true;
+}
+
+bool ReadSpt(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".spt")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kShortLineBytes);
+    std::string line;
+    reader.ReadLine(line);  // the header, not read
+    while (reader.ReadLine(line)) {
+        // Characters other than "0", "1" and ";" at a line start are skipped one by one.
+        std::size_t i = 0;
+        while (i < line.size() && line[i] != '0' && line[i] != '1' && line[i] != ';')
+            ++i;
+        if (i == line.size() || line[i] == ';') continue;
+        PlaylistItem item;
+        item.isFolder = line[i] == '1' ? 1 : 0;
+        if (i + 2 <= line.size()) item.title = line.substr(i + 2);  // one separator skipped
+        if (!reader.ReadLine(item.path)) break;                     // a row without its path line
+        items.push_back(std::move(item));
+    }
+    return true;
+}
+
+bool ReadM3u(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".m3u")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kShortLineBytes);
+    std::string line;
+    while (reader.ReadLine(line)) {
+        if (line.empty() || line[0] == '#') continue;
+        items.push_back(FileRow(line));
+    }
+    return true;
+}
+
+bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".asx")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kShortLineBytes);
+    std::string line;
+    while (reader.ReadLine(line)) {
+        std::size_t match = line.find("<Ref href");
+        if (match == std::string::npos) continue;
+        std::size_t open = line.find('"', match);
+        if (open == std::string::npos) continue;
+        std::size_t close = line.find('"', open + 1);
+        if (close == std::string::npos) continue;  // no closing quote: no entry
+        items.push_back(FileRow(std::string_view(line).substr(open + 1, close - open - 1)));
+    }
+    return true;
+}
+
+bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
+                      std::deque<PlaylistItem>& items) {
+    return ReadSpl(fileSystem, path, items) || ReadSpf(fileSystem, path, items) ||
+           ReadSpt(fileSystem, path, items) || ReadM3u(fileSystem, path, items) ||
+           ReadAsx(fileSystem, path, items);
+}
+
+}  // namespace hgf

@@ -1,0 +1,165 @@
+#include "win32/Choosers.h"
+
+#include <commdlg.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <cstdio>
+
+#include "CoreIds.h"
+#include "FileDialogFilters.h"
+
+namespace hgf {
+namespace {
+
+constexpr int kPathBufferSize = 520;
+constexpr int kNewFolderButton = 14150;  // the browser's "make new folder" button
+constexpr char kChooserProperty[] = "This";
+
+// Layout of the browser's buttons and the two added check boxes, from the bottom-right
+// (buttons) and bottom-left (check boxes) of its client area.
+constexpr int kButtonWidth = 88, kButtonHeight = 21;
+constexpr int kOkRightOffset = 193, kCancelRightOffset = 98, kButtonBottomOffset = 31;
+constexpr int kCheckWidth = 150, kCheckHeight = 21, kCheckLeft = 10;
+constexpr int kSubFoldersBottomOffset = 45, kAllFilesBottomOffset = 27;
+
+// Initialises COM for the browser's new dialog style for as long as it lives.
+class ComApartment {
+  public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    HRESULT result_;
+};
+
+void LayOutBrowser(HWND browser, int width, int height) {
+    auto place = [&](int id, int x, int y, int w, int h) {
+        if (HWND control = GetDlgItem(browser, id)) {
+            SetWindowPos(control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    };
+    place(IDOK, width - kOkRightOffset, height - kButtonBottomOffset, kButtonWidth, kButtonHeight);
+    place(IDCANCEL, width - kCancelRightOffset, height - kButtonBottomOffset, kButtonWidth,
+          kButtonHeight);
+    place(IDC_BROWSE_SUBFOLDERS, kCheckLeft, height - kSubFoldersBottomOffset, kCheckWidth,
+          kCheckHeight);
+    place(IDC_BROWSE_ALLFILES, kCheckLeft, height - kAllFilesBottomOffset, kCheckWidth,
+          kCheckHeight);
+}
+
+FolderChooserOptions* OptionsOf(HWND browser) {
+    return static_cast<FolderChooserOptions*>(GetPropA(browser, kChooserProperty));
+}
+
+LRESULT CALLBACK BrowserProcedure(HWND browser, UINT message, WPARAM wParam, LPARAM lParam) {
+    FolderChooserOptions* options = OptionsOf(browser);
+    if (!options) return DefWindowProcA(browser, message, wParam, lParam);
+    SubclassedWindow& wrapper = options->dialog;
+    switch (message) {
+        case WM_SIZE:
+            LayOutBrowser(browser, LOWORD(lParam), HIWORD(lParam));
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                options->subFolderFind =
+                    IsDlgButtonChecked(browser, IDC_BROWSE_SUBFOLDERS) == BST_CHECKED ? 1 : 0;
+                options->allFileRegist =
+                    IsDlgButtonChecked(browser, IDC_BROWSE_ALLFILES) == BST_CHECKED ? 1 : 0;
+            }
+            break;
+        case WM_NCDESTROY: {  // the property leaves with the window, as late as it can
+
+            RemovePropA(browser, kChooserProperty);
+            LRESULT result = wrapper.CallOriginal(browser, message, wParam, lParam);
+            wrapper.DetachAndForget();
+            return result;
+        }
+        default:
+            break;
+    }
+    return wrapper.CallOriginal(browser, message, wParam, lParam);
+}
+
+HWND AddCheckBox(HWND browser, int id, const char* text, bool checked, HFONT font) {
+    HWND box = CreateWindowExA(
+        0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, kCheckWidth,
+        kCheckHeight, browser, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(browser, GWLP_HINSTANCE)), nullptr);
+    if (!box) return nullptr;
+    SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    return box;
+}
+
+int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM, LPARAM data) {
+    if (message != BFFM_INITIALIZED) return 0;
+    auto* options = reinterpret_cast<FolderChooserOptions*>(data);
+    SetPropA(browser, kChooserProperty, options);
+    SendMessageA(browser, BFFM_SETSELECTIONA, TRUE,
+                 reinterpret_cast<LPARAM>(options->initialFolder.c_str()));
+    if (HWND newFolder = GetDlgItem(browser, kNewFolderButton)) ShowWindow(newFolder, SW_HIDE);
+    auto font = reinterpret_cast<HFONT>(SendMessageA(browser, WM_GETFONT, 0, 0));
+    RECT client{};
+    GetClientRect(browser, &client);
+    AddCheckBox(browser, IDC_BROWSE_SUBFOLDERS, "サブフォルダも検索する",
+                options->subFolderFind == 1, font);
+    AddCheckBox(browser, IDC_BROWSE_ALLFILES, "すべてのファイルを読み込む",
+                options->allFileRegist == 1, font);
+    options->dialog.AttachKeepingUserData(browser, BrowserProcedure);
+    LayOutBrowser(browser, client.right, client.bottom);
+    return 0;
+}
+
+}  // namespace
+
+int ShowFileDialog(HWND owner, const char* title, const char* initialDirectory, int kind, bool open,
+                   std::string& path) {
+    char buffer[kPathBufferSize];
+    std::snprintf(buffer, sizeof buffer, "%s", path.c_str());
+    std::string filter = FileDialogFilterText(kind);
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;  // the size without the places bar
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = buffer;
+    dialog.nMaxFile = sizeof buffer;
+    dialog.lpstrInitialDir = initialDirectory;
+    dialog.lpstrTitle = title;
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    BOOL chosen = open ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog);
+    if (!chosen) return 0;
+
+    int filterIndex = static_cast<int>(dialog.nFilterIndex);
+    path = open ? std::string(buffer) : WithSaveExtension(buffer, kind, filterIndex);
+    return filterIndex;
+}
+
+bool ChooseFolder(HWND owner, FolderChooserOptions& options, std::string& path) {
+    ComApartment apartment;
+    char displayName[kPathBufferSize] = "";
+    BROWSEINFOA browse{};
+    browse.hwndOwner = owner;
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = "フォルダの参照";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_VALIDATE | BIF_NEWDIALOGSTYLE;
+    browse.lpfn = BrowseCallback;
+    browse.lParam = reinterpret_cast<LPARAM>(&options);
+
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse);
+    if (!item) return false;
+    char chosen[kPathBufferSize] = "";  // at least MAX_PATH, as the call expects
+    bool converted = SHGetPathFromIDListA(item, chosen) && chosen[0] != '\0';
+    CoTaskMemFree(item);
+    if (!converted) return false;
+    path = chosen;
+    return true;
+}
+
+}  // namespace hgf

@@ -1,0 +1,298 @@
+// The child controls that AttachWindow creates inside the host's window: the controls
+// strip with the list combo box and the volume button, and the volume popup.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "CoreIds.h"
+#include "win32/CoreModule.h"
+#include "win32/PlayerCore.h"
+
+namespace hgf {
+namespace {
+
+constexpr char kControlsClass[] = "HarrowgladeforteCore Controls";
+constexpr int kVolumeButtonWidth = 16;  // the volume button at the strip's right end
+constexpr int kIndicatorWidth = 16;     // the host's play indicator left of the strip
+constexpr int kStripHeight = 21;
+constexpr int kVolumeIcon = 113;
+constexpr int kVolumePopupTemplate = 112;
+constexpr int kVolumeTrackbar = 1052;
+constexpr int kVolumeCloseButton = 1053;
+constexpr DWORD kVolumeSlideMs = 100;
+constexpr DWORD kCommonControlClasses = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_HOTKEY_CLASS;
+
+RECT WorkArea() {
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+// The list opens into the larger free space above or below `window`.
+int DropDownHeight(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    RECT area = WorkArea();
+    return std::max(area.bottom - rect.bottom, rect.top - area.top);
+}
+
+PlayerCore* CoreOf(HWND window) {
+    return reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+}  // namespace
+
+HWND PlayerCore::AttachWindow(HWND hostWindow) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, kCommonControlClasses};
+    InitCommonControlsEx(&classes);
+    if (!mainWindow_.Attach(hostWindow, this, MainWindowProcedure)) return nullptr;
+    CreateControls();
+    return controls_.Handle();
+}
+
+void PlayerCore::CreateControls() {
+    HWND host = mainWindow_.Handle();
+    RECT client{};
+    GetClientRect(host, &client);
+    int dropDownHeight = DropDownHeight(host);
+    constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+    WNDCLASSEXA stripClass{};
+    stripClass.cbSize = sizeof stripClass;
+    stripClass.lpfnWndProc = ControlsProcedure;
+    stripClass.hInstance = CoreModule();
+    stripClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    stripClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    stripClass.lpszClassName = kControlsClass;
+    ClassWindow::Params strip;
+    strip.text = "HGFcoreControls";
+    strip.style = kChildStyle;
+    strip.x = kIndicatorWidth;
+    strip.width = client.right - kIndicatorWidth;
+    strip.height = kStripHeight;
+    strip.parent = host;
+    strip.id = IDC_CONTROLS;
+    strip.createParam = this;
+    controls_.Create(stripClass, strip);
+
+    if (volumePopup_.Create(CoreModule(), kVolumePopupTemplate, host, VolumePopupProcedure,
+                            reinterpret_cast<LPARAM>(this))) {
+        SetWindowTextA(volumePopup_.Handle(), "HGFcoreExtBox");
+    }
+
+    if (!controls_.Exists()) return;
+    HWND combo = CreateWindowExA(
+        0, "ComboBox", "HGFcoreComboBox",
+        kChildStyle | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, kIndicatorWidth, 0,
+        client.right - kIndicatorWidth, dropDownHeight, controls_.Handle(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COMBO)), CoreModule(), nullptr);
+    if (!comboBox_.Attach(combo, this, ComboBoxProcedure)) return;
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(combo, &info) &&
+        comboList_.Attach(info.hwndList, this, ComboListProcedure)) {
+        ULONG_PTR style = GetClassLongPtrA(info.hwndList, GCL_STYLE);
+        SetClassLongPtrA(info.hwndList, GCL_STYLE, style ^ CS_DBLCLKS);
+    }
+}
+
+LRESULT CALLBACK PlayerCore::ControlsProcedure(HWND strip, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    PlayerCore* core = CoreOf(strip);
+    if (!core) return DefWindowProcA(strip, message, wParam, lParam);
+    if (message == WM_NCDESTROY) core->controls_.Forget();
+    return core->OnControlsMessage(strip, message, wParam, lParam);
+}
+
+LRESULT PlayerCore::OnControlsMessage(HWND strip, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND combo = comboBox_.Handle();
+    switch (message) {
+        case WM_SIZE:
+            if (combo) {
+                SetWindowPos(combo, nullptr, 0, 0, LOWORD(lParam) - kVolumeButtonWidth,
+                             DropDownHeight(strip), SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            break;
+        case WM_MOVE:
+            if (combo) {
+                RECT client{};
+                GetClientRect(strip, &client);
+                SetWindowPos(combo, nullptr, 0, 0, client.right - kVolumeButtonWidth,
+                             DropDownHeight(strip), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(strip, &paint);
+            RECT client{};
+            GetClientRect(strip, &client);
+            auto icon = static_cast<HICON>(
+                LoadImageA(CoreModule(), MAKEINTRESOURCEA(kVolumeIcon), IMAGE_ICON, 16, 16, 0));
+            if (icon) {
+                DrawIconEx(dc, client.right - kVolumeButtonWidth, 0, icon, kVolumeButtonWidth,
+                           client.bottom, 0, nullptr, DI_NORMAL);
+                DestroyIcon(icon);
+            }
+            EndPaint(strip, &paint);
+            return 0;
+        }
+        case WM_DRAWITEM:
+        case WM_MEASUREITEM:
+            // The host draws the list rows.
+            return mainWindow_.CallOriginal(mainWindow_.Handle(), message, wParam, lParam);
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_COMBO) {
+                int code = HIWORD(wParam);
+                if (code == CBN_SETFOCUS || code == CBN_DROPDOWN || code == CBN_CLOSEUP ||
+                    code == CBN_SELENDOK) {
+                    OnComboNotification(strip, code);
+                    return 0;
+                }
+            }
+            break;
+        case WM_LBUTTONUP:
+            ShowVolumePopup();
+            break;
+        case WM_RBUTTONUP: {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            SendMessageA(mainWindow_.Handle(), WM_NCRBUTTONUP, HTCAPTION,
+                         MAKELPARAM(cursor.x, cursor.y));
+            break;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(strip, message, wParam, lParam);
+}
+
+void PlayerCore::OnComboNotification(HWND strip, int code) {
+    HWND combo = comboBox_.Handle();
+    switch (code) {
+        case CBN_SETFOCUS: {
+            // Keep the focus only for a click into the closed box; otherwise the keyboard
+            // stays with whatever had it.
+            RECT rect{};
+            POINT cursor{};
+            GetWindowRect(combo, &rect);
+            GetCursorPos(&cursor);
+            bool inside = cursor.x > rect.left && cursor.x < rect.right && cursor.y > rect.top &&
+                          cursor.y < rect.bottom;
+            if (!inside || mainWindow_.dropDownOpen) SetFocus(nullptr);
+            break;
+        }
+        case CBN_DROPDOWN: {
+            BOOL animation = FALSE;
+            SystemParametersInfoA(SPI_GETCOMBOBOXANIMATION, 0, &animation, 0);
+            mainWindow_.savedComboAnimation = animation;
+            SystemParametersInfoA(SPI_SETCOMBOBOXANIMATION, 0, reinterpret_cast<void*>(FALSE), 0);
+            mainWindow_.dropDownOpen = 1;
+            break;
+        }
+        case CBN_CLOSEUP:
+            SystemParametersInfoA(
+                SPI_SETCOMBOBOXANIMATION, 0,
+                reinterpret_cast<void*>(static_cast<INT_PTR>(mainWindow_.savedComboAnimation)), 0);
+            mainWindow_.dropDownOpen = 0;
+            SetFocus(nullptr);
+            break;
+        case CBN_SELENDOK: {
+            LRESULT selection = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+            if (selection != CB_ERR) {
+                liveList_.SelectIndex(static_cast<std::int32_t>(selection));
+                controller_.PlayCurrentItem();
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void PlayerCore::ShowVolumePopup() {
+    HWND popup = volumePopup_.Handle();
+    if (!volumePopup_.Exists()) return;
+    RECT client{};
+    GetClientRect(popup, &client);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    RECT area = WorkArea();
+    bool right = cursor.x + client.right < area.right;
+    bool above = cursor.y - client.bottom > area.top;
+    int x = right ? cursor.x : cursor.x - client.right;
+    int y = above ? cursor.y - client.bottom : cursor.y;
+    SetWindowPos(popup, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    AnimateWindow(popup, kVolumeSlideMs,
+                  AW_SLIDE | (right ? AW_HOR_POSITIVE : AW_HOR_NEGATIVE) |
+                      (above ? AW_VER_NEGATIVE : AW_VER_POSITIVE));
+    ShowWindow(popup, SW_SHOW);
+}
+
+INT_PTR CALLBACK PlayerCore::VolumePopupProcedure(HWND popup, UINT message, WPARAM wParam,
+                                                  LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(popup, GWLP_USERDATA, lParam);
+        ShowWindow(popup, SW_HIDE);
+        auto* core = reinterpret_cast<PlayerCore*>(lParam);
+        HWND trackbar = GetDlgItem(popup, kVolumeTrackbar);
+        // The top of a vertical track is its minimum: -100 there is full volume.
+        SendMessageA(trackbar, TBM_SETRANGEMIN, FALSE, -100);
+        SendMessageA(trackbar, TBM_SETRANGEMAX, FALSE, 0);
+        SendMessageA(trackbar, TBM_SETPOS, TRUE, core ? -core->settings_.Volume : -100);
+        return 0;
+    }
+    PlayerCore* core = CoreOf(popup);
+    if (!core) return 0;
+    switch (message) {
+        case WM_NCDESTROY:
+            core->volumePopup_.Forget();
+            break;
+        case WM_VSCROLL: {
+            HWND trackbar = GetDlgItem(popup, kVolumeTrackbar);
+            if (reinterpret_cast<HWND>(lParam) != trackbar) break;
+            int position = static_cast<int>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
+            auto volume = static_cast<std::uint8_t>(std::min(std::abs(position), 100));
+            core->settings_.Volume = volume;
+            core->controller_.SetVolume(volume);
+            break;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == kVolumeCloseButton) ShowWindow(popup, SW_HIDE);
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) ShowWindow(popup, SW_HIDE);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    PlayerCore* core = CoreOf(combo);
+    if (!core) return DefWindowProcA(combo, message, wParam, lParam);
+    LRESULT result = core->comboBox_.CallOriginal(combo, message, wParam, lParam);
+    if (message == WM_NCDESTROY) core->comboBox_.DetachAndForget();
+    return result;
+}
+
+LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+    PlayerCore* core = CoreOf(list);
+    if (!core) return DefWindowProcA(list, message, wParam, lParam);
+    LRESULT result = core->comboList_.CallOriginal(list, message, wParam, lParam);
+    if (message == WM_NCDESTROY) core->comboList_.DetachAndForget();
+    return result;
+}
+
+}  // namespace hgf

@@ -1,0 +1,103 @@
+// The main window procedure: the core's replacement procedure for the host's top-level
+// window. Each message is handled here first and then passed on to the host.
+#include <windows.h>
+
+#include "CoreIds.h"
+#include "PlayerCommands.h"
+#include "win32/PlayerCore.h"
+
+namespace hgf {
+namespace {
+
+constexpr WPARAM kMciNotifySuccessful = 1;  // MCI_NOTIFY_SUCCESSFUL
+constexpr WPARAM kResumeSuspend = 7;        // PBT_APMRESUMESUSPEND
+
+}  // namespace
+
+LRESULT CALLBACK PlayerCore::MainWindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+    auto* core = reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!core) return 0;
+    core->OnMainWindowMessage(window, message, wParam, lParam);
+    LRESULT result = core->mainWindow_.CallOriginal(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) core->mainWindow_.DetachAndForget();
+    return result;
+}
+
+void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOVE:
+        case WM_SIZE:
+            StoreWindowRect();
+            break;
+        case WM_CLOSE:
+            FadeMainWindow(settings_.LayeredNoActive, 1);
+            controller_.Stop();
+            break;
+        case WM_DESTROY:
+            SaveSettingsNow();
+            KillTimer(window, TIMER_FADE);
+            KillTimer(window, TIMER_HOUSEKEEPING);
+            break;
+        case WM_NCLBUTTONDBLCLK:
+            controller_.OnDoubleClick();
+            break;
+        case WM_COMMAND:
+            if (IsPlayerCommand(LOWORD(wParam))) controller_.Command(LOWORD(wParam));
+            break;
+        case WM_TIMER:
+            if (wParam == TIMER_HOUSEKEEPING) SaveSettingsNow();
+            break;
+        case WM_POWERBROADCAST:
+            if (wParam == kResumeSuspend) {
+                offTimerEnabled_ = 0;
+                RepaintAfterResume();
+            }
+            break;
+        case MM_MCINOTIFY_MESSAGE:
+            if (wParam == kMciNotifySuccessful) controller_.OnMediaNotifySuccessful();
+            break;
+        case MSG_LIST_READY:
+            controller_.OnListReady(wParam);
+            break;
+        case MSG_PLAY_CURRENT:
+            controller_.PlayCurrentItem();
+            break;
+        case MSG_HOTKEY:
+            for (int command :
+                 CommandsForKey(settings_.keyTable, static_cast<std::uint16_t>(wParam))) {
+                PostMessageA(window, WM_COMMAND, command, 0);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerCore::StoreWindowRect() {
+    RECT rect{};
+    if (!GetWindowRect(mainWindow_.Handle(), &rect)) return;
+    settings_.X = rect.left;
+    settings_.Y = rect.top;
+    settings_.Width = rect.right - rect.left;
+    settings_.Height = rect.bottom - rect.top;
+}
+
+void PlayerCore::RepaintAfterResume() {
+    // A layered window may come back from a suspend unpainted: drop the layered style,
+    // nudge the size, and restore both.
+    HWND main = mainWindow_.Handle();
+    RECT rect{};
+    if (!GetWindowRect(main, &rect)) return;
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+    LONG_PTR exStyle = GetWindowLongPtrA(main, GWL_EXSTYLE);
+    SetWindowLongPtrA(main, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    SetWindowPos(main, nullptr, 0, 0, width - 1, height - 1, kResize);
+    SetWindowLongPtrA(main, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    SetWindowPos(main, nullptr, 0, 0, width, height, kResize);
+    FadeMainWindow(settings_.LayeredNoActive, settings_.LayeredNoActive);
+}
+
+}  // namespace hgf

@@ -1,0 +1,288 @@
+// The core object: construction and teardown, the interface operations, Start, and the
+// window-side services that the commands use.
+#include "win32/PlayerCore.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "CoreIds.h"
+#include "FileDialogFilters.h"
+#include "HelpPage.h"
+#include "PlayerCommands.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Messenger.h"
+#include "playlist/PlaylistFiles.h"
+#include "settings/win32/Win32ProfileStore.h"
+#include "win32/Choosers.h"
+#include "win32/CoreModule.h"
+
+namespace hgf {
+namespace {
+
+PlaylistServices ListServices() {
+    return PlaylistServices{TheWin32FileSystem(), TheWin32Messenger(), SystemClock(),
+                            ReadPlaylistFile};
+}
+
+constexpr int kPathBufferSize = 520;
+constexpr int kDefaultWidth = 320;  // CMD_WINDOW_INIT: width at the work area's corner
+constexpr int kDefaultLayeredNoActive = 100;
+constexpr int kDefaultLayeredActive = 200;
+
+BYTE ClampAlpha(int alpha) {
+    return static_cast<BYTE>(std::clamp(alpha, 0, 255));
+}
+
+}  // namespace
+
+PlayerCore::PlayerCore()
+    : liveList_(ListServices()),
+      stagingList_(ListServices()),
+      oggPlayer_(TheWin32FileSystem(), waveOutput_),
+      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+                       PlaybackEngines{.ogg = &oggPlayer_}),
+      playback_(playbackControl_),
+      controller_(
+          PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,
+                                  stagingList_},
+          PlayerController::Services{*this, playback_, TheWin32FileSystem(), SystemClock()}) {
+    user32_ = LoadLibraryA("user32.dll");
+    if (user32_) {
+        setLayeredWindowAttributes_ = reinterpret_cast<SetLayeredWindowAttributesProc>(
+            reinterpret_cast<void*>(GetProcAddress(user32_, "SetLayeredWindowAttributes")));
+    }
+    // Without a path (too long for its buffer) the defaults stay and nothing is saved, so
+    // that the profile functions never fall back to the system's own INI file.
+    if (std::string ini = ProgramIniPath(); !ini.empty()) {
+        Win32ProfileStore store(ini);
+        settings_ = LoadSettings(store);
+    }
+    liveList_.SetPlayMode(settings_.PlayListMode);
+    busy_ = 0;
+    SetPriorityClass(GetCurrentProcess(),
+                     settings_.CpuPrioryMin == 1 ? IDLE_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
+}
+
+PlayerCore::~PlayerCore() {
+    // user32 goes first; from here on every alpha change is a no-op.
+    setLayeredWindowAttributes_ = nullptr;
+    if (user32_) FreeLibrary(user32_);
+    user32_ = nullptr;
+}
+
+void PlayerCore::Release() {
+    delete this;
+}
+
+BOOL PlayerCore::ShowPopupMenu(int) {
+    return FALSE;
+}
+
+void PlayerCore::SetWindowAlpha(HWND window, COLORREF colorKey, BYTE alpha, DWORD flags) {
+    if (setLayeredWindowAttributes_) setLayeredWindowAttributes_(window, colorKey, alpha, flags);
+}
+
+RECT* PlayerCore::GetSavedWindowRect(RECT* rect) {
+    if (!rect) return rect;
+    rect->left = settings_.X;
+    rect->top = settings_.Y;
+    rect->right = settings_.Width;
+    rect->bottom = settings_.Height;
+    return rect;
+}
+
+void PlayerCore::Start(const char* title, int iconId) {
+    if (!mainWindow_.Exists()) return;  // AttachWindow failed: there is nothing to run
+    HWND main = mainWindow_.Handle();
+    if (settings_.WindowVisible == 1) {
+        ShowWindow(main, SW_SHOWNA);
+        SetWindowAlpha(main, 0, 1, LWA_ALPHA);
+        UpdateWindow(main);
+        FadeMainWindow(0, settings_.LayeredNoActive - 1);
+    } else {
+        ShowWindow(main, SW_HIDE);
+        SetWindowAlpha(main, 0, 0, LWA_ALPHA);
+    }
+    SetTimer(main, TIMER_FADE, TIMER_FADE_MS, nullptr);
+    SetTimer(main, TIMER_HOUSEKEEPING, TIMER_HOUSEKEEPING_MS, nullptr);
+    controller_.SetStatusText(kStatusNoList);
+    liveList_.mmlPlayTime = settings_.MmlPlayTime;
+    liveList_.smfConversionFile = settings_.SmfkConfigFile;
+    PublishHotkeyTarget(main, MSG_HOTKEY);
+    if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
+        std::string newest = settings_.loadHistory.front();  // stays in the history
+        controller_.RequestLoad(newest, settings_.LastPlayFile);
+    }
+}
+
+LRESULT PlayerCore::MoveToDefaultPosition() {
+    return SendMessageA(mainWindow_.Handle(), WM_COMMAND, CMD_WINDOW_INIT, 0);
+}
+
+std::string PlayerCore::GetStatusText() {
+    return statusText_;
+}
+std::string PlayerCore::GetItemPath(int index) {
+    return liveList_.GetItem(index).path;
+}
+std::string PlayerCore::GetItemTitle(int index) {
+    return liveList_.GetItem(index).title;
+}
+int PlayerCore::GetItemIndent(int index) {
+    return liveList_.GetItem(index).indent;
+}
+BYTE PlayerCore::IsItemFolder(int index) {
+    return liveList_.GetItem(index).isFolder;
+}
+BYTE PlayerCore::IsItemPlayed(int index) {
+    return liveList_.GetItem(index).played;
+}
+int PlayerCore::GetItemCount() {
+    return liveList_.ItemCount();
+}
+BYTE PlayerCore::IsItemMissing(int index) {
+    return liveList_.GetItem(index).unplayable;
+}
+BYTE PlayerCore::IsPlaying() {
+    return liveList_.playing ? 1 : 0;
+}
+int PlayerCore::GetCurrentIndex() {
+    return liveList_.GetCurrentIndex();
+}
+
+std::string PlayerCore::GetMenuText(int commandId) {
+    auto text = menuTexts_.find(commandId);
+    return text == menuTexts_.end() ? std::string() : text->second;
+}
+
+bool PlayerCore::HasFixedMenuText(int commandId) {
+    return hgf::HasFixedMenuText(commandId);
+}
+
+HWND PlayerCore::GetComboBoxWindow() {
+    return comboBox_.Handle();
+}
+
+void PlayerCore::SaveSettingsNow() {
+    settings_.PlayListMode = liveList_.GetPlayMode();
+    std::string ini = ProgramIniPath();
+    if (ini.empty()) return;
+    Win32ProfileStore store(ini);
+    SaveSettings(store, settings_);
+}
+
+void PlayerCore::FadeMainWindow(int from, int to) {
+    HWND main = mainWindow_.Handle();
+    int step = from <= to ? 1 : -1;
+    for (int alpha = from;; alpha += step) {
+        SetWindowAlpha(main, 0, ClampAlpha(alpha), LWA_ALPHA);
+        if (alpha == to) break;
+    }
+}
+
+// --- The window side of the commands ---
+
+void PlayerCore::ShowStatusText() {
+    HWND combo = comboBox_.Handle();
+    if (!combo) return;
+    InvalidateRect(combo, nullptr, TRUE);
+    UpdateWindow(combo);
+}
+
+void PlayerCore::FillList(const Playlist& list) {
+    HWND combo = comboBox_.Handle();
+    if (!combo) return;
+    std::deque<PlaylistItem> items = list.Items();
+    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageA(combo, CB_INITSTORAGE, items.size(), 0);
+    // An owner-drawn list without strings keeps the value only; the host draws each row
+    // from GetItemTitle.
+    for (const PlaylistItem& item : items) {
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.title.c_str()));
+    }
+    SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(combo, nullptr, TRUE);
+}
+
+int PlayerCore::ListRowCount() {
+    HWND combo = comboBox_.Handle();
+    if (!combo) return 0;
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    return count == CB_ERR ? 0 : static_cast<int>(count);
+}
+
+void PlayerCore::SelectListRow(int index) {
+    if (HWND combo = comboBox_.Handle()) SendMessageA(combo, CB_SETCURSEL, index, 0);
+}
+
+void PlayerCore::ReportNothingFound() {
+    // A loader worker waits in its SendMessage until this returns; release it before the
+    // message box, so that a load started meanwhile never waits on a blocked worker.
+    if (InSendMessage()) ReplyMessage(0);
+    MessageBoxA(mainWindow_.Handle(),
+                "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。",
+                "Harrowgladeforte Core", MB_OK | MB_ICONSTOP);
+}
+
+bool PlayerCore::ChooseFolder(std::string& path) {
+    const std::deque<std::string>& history = settings_.loadHistory;
+    FolderChooserOptions options{history.empty() ? std::string() : history.front(),
+                                 settings_.SubFolderFind, settings_.AllFileRegist, folderChooser_};
+    return hgf::ChooseFolder(mainWindow_.Handle(), options, path);
+}
+
+bool PlayerCore::ChoosePlaylistFile(std::string& path) {
+    return ShowFileDialog(mainWindow_.Handle(), "プレイリストの読み込み", "", FILE_DIALOG_PLAYLIST,
+                          true, path) != 0;
+}
+
+bool PlayerCore::ChooseSaveFile(std::string& path) {
+    return ShowFileDialog(mainWindow_.Handle(), "プレイリストの書き出し", nullptr,
+                          FILE_DIALOG_SAVE_LIST, false, path) != 0;
+}
+
+void PlayerCore::ShowOrHide() {
+    HWND main = mainWindow_.Handle();
+    if (IsWindowVisible(main)) {
+        settings_.WindowVisible = 0;
+        FadeMainWindow(settings_.LayeredNoActive, 1);
+        ShowWindow(main, SW_HIDE);
+    } else {
+        settings_.WindowVisible = 1;
+        ShowWindow(main, SW_SHOWNA);
+        SetWindowAlpha(main, 0, 1, LWA_ALPHA);
+        UpdateWindow(main);
+        FadeMainWindow(0, settings_.LayeredNoActive - 1);
+    }
+}
+
+void PlayerCore::PlaceAtDefaultPosition() {
+    HWND main = mainWindow_.Handle();
+    RECT combo{};
+    if (comboBox_.Handle()) GetClientRect(comboBox_.Handle(), &combo);
+    int height = 2 * GetSystemMetrics(SM_CYDLGFRAME) + combo.bottom;
+    RECT workArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    SetWindowPos(main, nullptr, workArea.right - kDefaultWidth, workArea.bottom - height,
+                 kDefaultWidth, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    settings_.LayeredNoActive = kDefaultLayeredNoActive;
+    settings_.LayeredActive = kDefaultLayeredActive;
+    settings_.WindowVisible = 1;
+    SetWindowAlpha(main, 0, kDefaultLayeredNoActive, LWA_ALPHA);
+}
+
+void PlayerCore::OpenHelpPage() {
+    char program[kPathBufferSize] = "";
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program) return;
+    std::string page = HelpPagePath(program);
+    ShellExecuteA(mainWindow_.Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void PlayerCore::Close() {
+    SendMessageA(mainWindow_.Handle(), WM_CLOSE, 0, 0);
+}
+
+}  // namespace hgf

@@ -1,0 +1,123 @@
+// The player object behind CreateInstance: owns the live and staging lists, the child
+// controls, the settings and the remembered paths, and subclasses the host's window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "IHarrowgladeforteCore.h"
+#include "PlayerController.h"
+#include "engines/OggStreamPlayer.h"
+#include "engines/PlaybackControl.h"
+#include "engines/win32/WinWaveOutput.h"
+#include "playlist/Playlist.h"
+#include "settings/Settings.h"
+#include "win32/WindowWrappers.h"
+
+namespace hgf {
+
+class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
+  public:
+    PlayerCore();
+
+    void Release() override;
+    HWND AttachWindow(HWND hostWindow) override;
+    BOOL ShowPopupMenu(int ownerDraw) override;
+    void SetWindowAlpha(HWND window, COLORREF colorKey, BYTE alpha, DWORD flags) override;
+    RECT* GetSavedWindowRect(RECT* rect) override;
+    void Start(const char* title, int iconId) override;
+    LRESULT MoveToDefaultPosition() override;
+    std::string GetStatusText() override;
+    std::string GetItemPath(int index) override;
+    std::string GetItemTitle(int index) override;
+    int GetItemIndent(int index) override;
+    BYTE IsItemFolder(int index) override;
+    BYTE IsItemPlayed(int index) override;
+    int GetItemCount() override;
+    BYTE IsItemMissing(int index) override;
+    BYTE IsPlaying() override;
+    int GetCurrentIndex() override;
+    std::string GetMenuText(int commandId) override;
+    bool HasFixedMenuText(int commandId) override;
+    HWND GetComboBoxWindow() override;
+
+  private:
+    using SetLayeredWindowAttributesProc = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+    ~PlayerCore();
+
+    // Window procedures; each finds the core in its window's user data.
+    static LRESULT CALLBACK MainWindowProcedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ControlsProcedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ComboBoxProcedure(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK ComboListProcedure(HWND, UINT, WPARAM, LPARAM);
+    static INT_PTR CALLBACK VolumePopupProcedure(HWND, UINT, WPARAM, LPARAM);
+
+    void OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnControlsMessage(HWND strip, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnComboNotification(HWND strip, int code);
+    void CreateControls();
+    void ShowVolumePopup();
+    void RepaintAfterResume();
+    void StoreWindowRect();
+    // Writes every setting to the INI file beside the host program.
+    void SaveSettingsNow();
+    // Alpha of the main window in single steps from `from` to `to`, both included.
+    void FadeMainWindow(int from, int to);
+
+    // PlayerWindow
+    WindowHandle Handle() override { return mainWindow_.Handle(); }
+    void ShowStatusText() override;
+    void FillList(const Playlist& list) override;
+    int ListRowCount() override;
+    void SelectListRow(int index) override;
+    void ReportNothingFound() override;
+    bool ChooseFolder(std::string& path) override;
+    bool ChoosePlaylistFile(std::string& path) override;
+    bool ChooseSaveFile(std::string& path) override;
+    void ShowOrHide() override;
+    void PlaceAtDefaultPosition() override;
+    void OpenHelpPage() override;
+    void Close() override;
+
+    // The core's state, in this order (teardown runs in reverse, after user32 is freed).
+    std::deque<std::string> playHistory_;  // started items, newest first, at most 100
+    Playlist liveList_;                    // plays, and is what the combo box shows
+    std::uint8_t busy_ = 0;                // 1 from a load request until MSG_LIST_READY
+    std::string statusText_;               // shown instead of the current item when set
+    HMODULE user32_ = nullptr;
+    SetLayeredWindowAttributesProc setLayeredWindowAttributes_ = nullptr;  // null: opaque
+    MainWindowWrapper mainWindow_;
+    SubclassedWindow comboBox_;
+    SubclassedWindow comboList_;  // the combo box's drop-down list
+    ClassWindow controls_;        // the strip that holds the combo box and volume button
+    ModelessDialog volumePopup_;
+    SubclassedWindow folderChooser_;  // the folder browser while it is open
+    HWND menuOwner_ = nullptr;
+    HMENU mainMenu_ = nullptr;
+    HMENU historyMenu_ = nullptr;
+    HMENU playModeMenu_ = nullptr;
+    std::map<int, std::string> menuTexts_;  // built by the last ShowPopupMenu
+    // The INI file's values, among them the folder shortcuts, the load history and the
+    // key table.
+    Settings settings_;
+    Playlist stagingList_;              // filled by the loader worker
+    std::uint8_t offTimerEnabled_ = 0;  // the off-timer: set by the options page only
+    int offTimerHour_ = 0;
+    int offTimerMinute_ = 0;
+
+    // The engines and the playback control of the live list.
+    WinWaveOutput waveOutput_;
+    OggStreamPlayer oggPlayer_;
+    PlaybackControl playbackControl_;
+    EnginePlayback playback_;
+
+    PlayerController controller_;  // the commands, over the members above
+};
+
+}  // namespace hgf

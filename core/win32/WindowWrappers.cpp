@@ -1,0 +1,83 @@
+#include "win32/WindowWrappers.h"
+
+namespace hgf {
+
+WindowWrapper::~WindowWrapper() {
+    if (Exists()) DestroyWindow(window_);
+}
+
+void WindowWrapper::UpdateSize() {
+    RECT rect{};
+    if (!window_ || !GetWindowRect(window_, &rect)) return;
+    width_ = rect.right - rect.left;
+    height_ = rect.bottom - rect.top;
+}
+
+SubclassedWindow::~SubclassedWindow() {
+    Detach();
+}
+
+bool SubclassedWindow::Attach(HWND window, void* owner, WNDPROC procedure) {
+    if (!window || !IsWindow(window)) return false;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    ownsUserData_ = true;
+    return AttachKeepingUserData(window, procedure);
+}
+
+bool SubclassedWindow::AttachKeepingUserData(HWND window, WNDPROC procedure) {
+    if (!window || !IsWindow(window)) return false;
+    window_ = window;
+    instance_ = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    UpdateSize();
+    replacement_ = procedure;
+    original_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    return true;
+}
+
+void SubclassedWindow::Detach() {
+    if (!Exists() || !original_) return;
+    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC));
+    if (current != replacement_) return;  // someone subclassed after us: leave the chain
+    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    if (ownsUserData_) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+}
+
+void SubclassedWindow::DetachAndForget() {
+    Detach();
+    window_ = nullptr;
+}
+
+LRESULT SubclassedWindow::CallOriginal(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) const {
+    if (!original_) return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(original_, window, message, wParam, lParam);
+}
+
+bool ClassWindow::Create(const WNDCLASSEXA& windowClass, const Params& params) {
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExA(windowClass.hInstance, windowClass.lpszClassName, &existing) &&
+        !RegisterClassExA(&windowClass)) {
+        return false;
+    }
+    window_ = CreateWindowExA(params.exStyle, windowClass.lpszClassName, params.text, params.style,
+                              params.x, params.y, params.width, params.height, params.parent,
+                              reinterpret_cast<HMENU>(params.id), windowClass.hInstance,
+                              params.createParam);
+    if (!window_) return false;
+    instance_ = windowClass.hInstance;
+    UpdateSize();
+    return true;
+}
+
+bool ModelessDialog::Create(HINSTANCE module, int templateId, HWND owner, DLGPROC procedure,
+                            LPARAM param) {
+    window_ = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), owner, procedure, param);
+    if (!window_) return false;
+    instance_ = module;
+    UpdateSize();
+    return true;
+}
+
+}  // namespace hgf

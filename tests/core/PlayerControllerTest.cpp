@@ -1,0 +1,372 @@
+// The main window's behaviour without a window: load requests and the busy flag, the
+// hand-over of a loaded list, playing with the play history, and the commands. A real
+// Playlist loads from an in-memory file system; the window and the playback are fakes
+// that record what they were asked to do.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "CoreIds.h"
+#include "FakeClock.h"
+#include "MemoryFileSystem.h"
+#include "PlayerController.h"
+#include "RecordingMessenger.h"
+#include "playlist/PlaylistFiles.h"
+
+namespace hgf {
+namespace {
+
+class FakeWindow final : public PlayerWindow {
+  public:
+    int statusRepaints = 0;
+    std::vector<std::string> listTitles;
+    std::vector<int> selections;
+    int nothingFoundReports = 0;
+    int chooserCalls = 0;
+    std::string chosenFolder, chosenPlaylist, chosenSaveFile;  // empty: cancelled
+    int showHides = 0, defaultPlacements = 0, helpPages = 0, closes = 0;
+
+    WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(0x1234); }
+    void ShowStatusText() override { ++statusRepaints; }
+    void FillList(const Playlist& list) override {
+        listTitles.clear();
+        for (const PlaylistItem& item : list.Items())
+            listTitles.push_back(item.title);
+    }
+    int ListRowCount() override { return static_cast<int>(listTitles.size()); }
+    void SelectListRow(int index) override { selections.push_back(index); }
+    void ReportNothingFound() override { ++nothingFoundReports; }
+    bool ChooseFolder(std::string& path) override { return Choose(chosenFolder, path); }
+    bool ChoosePlaylistFile(std::string& path) override { return Choose(chosenPlaylist, path); }
+    bool ChooseSaveFile(std::string& path) override { return Choose(chosenSaveFile, path); }
+    void ShowOrHide() override { ++showHides; }
+    void PlaceAtDefaultPosition() override { ++defaultPlacements; }
+    void OpenHelpPage() override { ++helpPages; }
+    void Close() override { ++closes; }
+
+  private:
+    bool Choose(const std::string& choice, std::string& path) {
+        ++chooserCalls;
+        if (choice.empty()) return false;
+        path = choice;
+        return true;
+    }
+};
+
+// Plays the current row the way the playback control does: headings and marked rows are
+// passed over, a refused row is marked, and the attempts are bounded.
+class FakePlayback final : public PlayerPlayback {
+  public:
+    explicit FakePlayback(Playlist& list) : list(list) {}
+    Playlist& list;
+    std::set<std::string> refused;
+    std::vector<std::string> started;
+    std::vector<NotifyTarget> targets;
+    std::vector<std::uint8_t> volumes;
+    int stops = 0, toggles = 0;
+
+    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
+        targets.push_back(endOfTrack);
+        for (int attempt = 0; attempt <= list.ItemCount(); ++attempt) {
+            PlaylistItem row = list.GetItem(list.GetCurrentIndex());
+            if (row.isFolder || row.unplayable) {
+                list.AdvancePlayOrder();
+                row = list.GetItem(list.GetCurrentIndex());
+            }
+            if (!row.isFolder && !row.unplayable && !refused.count(row.path)) {
+                started.push_back(row.path);
+                volumes.push_back(volume);
+                list.playing = true;
+                return true;
+            }
+            list.MarkUnplayable(list.GetCurrentIndex());
+        }
+        list.playing = false;
+        return false;
+    }
+    void Stop() override {
+        ++stops;
+        list.playing = false;
+    }
+    bool TogglePause() override {
+        ++toggles;
+        return list.playing = !list.playing;
+    }
+    void SetVolume(std::uint8_t volume) override { volumes.push_back(volume); }
+};
+
+class PlayerControllerTest : public testing::Test {
+  protected:
+    PlayerControllerTest() {
+        fs.AddFile("C:\\Music\\a.ogg");
+        fs.AddFile("C:\\Music\\b.ogg");
+        fs.AddFile("C:\\Music\\c.ogg");
+        fs.AddFolder("C:\\Empty");
+        fs.AddFile("C:\\Other\\x.ogg");
+        fs.AddFile("C:\\Other\\y.ogg");
+    }
+
+    PlaylistServices Services() { return {fs, messenger, clock, ReadPlaylistFile}; }
+
+    // Delivers the loader's completion message as the main window receives it.
+    void DeliverListReady() {
+        ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
+        std::vector<test::RecordedMessage> messages = messenger.Messages();
+        ASSERT_EQ(messages.size(), delivered + 1);
+        const test::RecordedMessage& ready = messages.back();
+        ++delivered;
+        EXPECT_EQ(ready.window, window.Handle());
+        EXPECT_EQ(ready.message, MSG_LIST_READY);
+        EXPECT_TRUE(ready.sent);
+        controller.OnListReady(ready.wParam);
+    }
+
+    void Load(const std::string& source, const std::string& resume = {}) {
+        controller.RequestLoad(source, resume);
+        DeliverListReady();
+    }
+
+    test::MemoryFileSystem fs;
+    test::RecordingMessenger messenger;
+    test::FakeClock clock;
+    std::size_t delivered = 0;
+
+    std::deque<std::string> playHistory;
+    Playlist live{Services()};
+    std::uint8_t busy = 0;
+    std::string status;
+    Settings settings = [] {
+        Settings s;
+        s.Volume = 80;
+        return s;
+    }();
+    std::deque<std::string>& loadHistory = settings.loadHistory;
+    std::string& lastPlayFile = settings.LastPlayFile;
+    Playlist staging{Services()};
+    FakeWindow window;
+    FakePlayback playback{live};
+    PlayerController controller{
+        PlayerController::Parts{playHistory, live, busy, status, settings, staging},
+        PlayerController::Services{window, playback, fs, clock}};
+};
+
+TEST_F(PlayerControllerTest, LoadHandsTheListOverAndPlaysTheResumedRow) {
+    controller.RequestLoad("C:\\Music", "C:\\Music\\b.ogg");
+    EXPECT_EQ(busy, 1);
+    EXPECT_EQ(status, kStatusSearching);
+    EXPECT_EQ(window.statusRepaints, 1);
+    DeliverListReady();
+
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(status, "");
+    EXPECT_EQ(live.ItemCount(), 4);  // the heading and three files
+    EXPECT_EQ(window.listTitles, (std::vector<std::string>{"Music", "a.ogg", "b.ogg", "c.ogg"}));
+    EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    EXPECT_EQ(loadHistory, std::deque<std::string>{"C:\\Music"});
+    EXPECT_EQ(live.GetCurrentIndex(), 2);
+    ASSERT_EQ(window.selections.size(), 3u);  // after the hand-over, before and after Play
+    EXPECT_EQ(window.selections.back(), 2);
+    EXPECT_EQ(playback.started, std::vector<std::string>{"C:\\Music\\b.ogg"});
+    EXPECT_EQ(playback.volumes, std::vector<std::uint8_t>{80});
+    ASSERT_EQ(playback.targets.size(), 1u);
+    EXPECT_EQ(playback.targets[0].window, window.Handle());
+    EXPECT_EQ(playback.targets[0].message, MSG_PLAY_CURRENT);
+    EXPECT_EQ(lastPlayFile, "C:\\Music\\b.ogg");
+    EXPECT_EQ(playHistory, std::deque<std::string>{"C:\\Music\\b.ogg"});
+
+    // A second source goes in front of the first; loading the first again moves it back.
+    Load("C:\\Other");
+    Load("C:\\Music");
+    EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Music", "C:\\Other"}));
+    EXPECT_EQ(live.GetPlayMode(), PLAY_MODE_RANDOM);  // carried over from list to list
+}
+
+TEST_F(PlayerControllerTest, NothingFoundLeavesTheLiveListAndPlaybackAlone) {
+    // No list yet: the status tells that nothing is selected.
+    Load("C:\\Empty");
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(status, kStatusNoList);
+    EXPECT_EQ(window.nothingFoundReports, 1);
+    EXPECT_TRUE(loadHistory.empty());
+
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    std::deque<PlaylistItem> rows = live.Items();
+    std::vector<std::string> shown = window.listTitles;
+
+    // An empty folder (found by the worker) and a missing one (answered at once).
+    for (const char* source : {"C:\\Empty", "C:\\Gone"}) {
+        Load(source);
+        EXPECT_EQ(busy, 0);
+        EXPECT_EQ(status, "");
+        EXPECT_EQ(live.Items(), rows);
+        EXPECT_EQ(live.SourcePath(), "C:\\Music");
+        EXPECT_EQ(window.listTitles, shown);
+        EXPECT_TRUE(live.playing);
+        EXPECT_EQ(playback.stops, 0);
+        EXPECT_EQ(playback.started.size(), 1u);
+        EXPECT_EQ(loadHistory, std::deque<std::string>{"C:\\Music"});
+    }
+    EXPECT_EQ(window.nothingFoundReports, 3);
+}
+
+TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    loadHistory.push_back("C:\\Other");
+    settings.folderShortcuts[0] = "C:\\Other";
+    window.chosenFolder = window.chosenPlaylist = "C:\\Other";
+    window.chosenSaveFile = "C:\\saved.m3u";
+    controller.RequestLoad("C:\\Other", {});  // its completion is held back
+    ASSERT_EQ(busy, 1);
+    ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
+
+    for (int command = CMD_FIRST; command <= CMD_LAST; ++command)
+        controller.Command(command);
+    controller.OnDoubleClick();
+
+    EXPECT_EQ(playback.toggles, 0);
+    EXPECT_EQ(playback.started.size(), 1u);
+    EXPECT_EQ(window.chooserCalls, 0);
+    EXPECT_FALSE(fs.Contents("C:\\saved.m3u"));
+    EXPECT_EQ(messenger.Count(), delivered + 1);  // no further load started
+    EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Music", "C:\\Other"}));
+    EXPECT_EQ(live.GetPlayMode(), PLAY_MODE_REPEAT);  // the last of the three mode commands
+    EXPECT_EQ(window.showHides, 1);
+    EXPECT_EQ(window.defaultPlacements, 1);
+    EXPECT_EQ(window.helpPages, 1);
+    EXPECT_EQ(window.closes, 1);
+
+    // Once the list is ready the blocked commands work again; the mode chosen meanwhile
+    // outlives the hand-over.
+    DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+    EXPECT_EQ(live.GetPlayMode(), PLAY_MODE_REPEAT);
+    controller.Command(CMD_PLAY_PAUSE);
+    controller.OnDoubleClick();
+    EXPECT_EQ(playback.toggles, 2);
+    controller.Command(CMD_SAVE_PLAYLIST);
+    EXPECT_TRUE(fs.Contents("C:\\saved.m3u"));
+}
+
+TEST_F(PlayerControllerTest, SkipInRepeatModeMovesOnAndKeepsRepeating) {
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    live.SetPlayMode(PLAY_MODE_REPEAT);
+    controller.Command(CMD_SKIP);
+    EXPECT_EQ(live.GetPlayMode(), PLAY_MODE_REPEAT);
+    ASSERT_EQ(playback.started.size(), 2u);
+    std::string next = playback.started[1];
+    EXPECT_NE(next, "C:\\Music\\a.ogg");  // a random row not yet played in this round
+
+    // The end of that track repeats it (the watcher advances, then the message comes).
+    live.AdvancePlayOrder();
+    controller.PlayCurrentItem();
+    EXPECT_EQ(playback.started.back(), next);
+    controller.Command(CMD_REPLAY);
+    EXPECT_EQ(playback.started.back(), next);
+
+    // In list order skip takes the next row.
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    live.SelectByPath("C:\\Music\\a.ogg");
+    controller.Command(CMD_SKIP);
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\b.ogg");
+    controller.OnMediaNotifySuccessful();
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\c.ogg");
+}
+
+TEST_F(PlayerControllerTest, HistoryLoadsTakeTheirEntryOut) {
+    loadHistory = {"C:\\Gone", "C:\\Music", "C:\\Other"};
+    controller.Command(CMD_HISTORY_0);  // fails at once: the entry is gone for good
+    DeliverListReady();
+    EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Music", "C:\\Other"}));
+    EXPECT_EQ(window.nothingFoundReports, 1);
+
+    controller.Command(CMD_HISTORY_0 + 1);  // succeeds: back at the front
+    EXPECT_EQ(loadHistory, std::deque<std::string>{"C:\\Music"});
+    DeliverListReady();
+    EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Other", "C:\\Music"}));
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+
+    controller.Command(CMD_HISTORY_0 + 2);  // beyond the count: ignored
+    controller.Command(CMD_HISTORY_0 + 19);
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(messenger.Count(), delivered);
+    EXPECT_EQ(loadHistory.size(), 2u);
+}
+
+TEST_F(PlayerControllerTest, LoadCommandsUseTheirSources) {
+    settings.folderShortcuts[4] = "C:\\Other";
+    controller.Command(CMD_FOLDER_SC_0 + 4);
+    DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+
+    controller.Command(CMD_FOLDER_SC_0 + 5);  // never set: nothing playable
+    DeliverListReady();
+    EXPECT_EQ(window.nothingFoundReports, 1);
+
+    controller.Command(CMD_CHANGE_FOLDER);  // cancelled
+    EXPECT_EQ(messenger.Count(), delivered);
+    window.chosenFolder = "C:\\Music";
+    controller.Command(CMD_CHANGE_FOLDER);
+    DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Music");
+
+    fs.AddFile("C:\\Lists\\two.m3u", "C:\\Other\\y.ogg\r\nC:\\Music\\c.ogg\r\n");
+    window.chosenPlaylist = "C:\\Lists\\two.m3u";
+    controller.Command(CMD_LOAD_PLAYLIST);
+    DeliverListReady();
+    EXPECT_EQ(window.listTitles, (std::vector<std::string>{"y.ogg", "c.ogg"}));
+    EXPECT_EQ(loadHistory.front(), "C:\\Lists\\two.m3u");
+}
+
+TEST_F(PlayerControllerTest, PreviousWalksBackWhileTheFirstStaysInFront) {
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    controller.Command(CMD_SKIP);
+    controller.Command(CMD_SKIP);
+    ASSERT_EQ(playHistory, (std::deque<std::string>{"C:\\Music\\c.ogg", "C:\\Music\\b.ogg",
+                                                    "C:\\Music\\a.ogg"}));
+
+    controller.Command(CMD_PREV_PLAY);
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\b.ogg");
+    EXPECT_EQ(lastPlayFile, "C:\\Music\\b.ogg");
+    controller.Command(CMD_PREV_PLAY);
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\a.ogg");
+    EXPECT_EQ(playHistory, std::deque<std::string>{"C:\\Music\\c.ogg"});
+    controller.Command(CMD_PREV_PLAY);  // one entry left: ignored
+    EXPECT_EQ(playback.started.size(), 5u);
+}
+
+TEST_F(PlayerControllerTest, PlayHistoryIsBoundedAndFailuresAreNotRecorded) {
+    controller.Command(CMD_REPLAY);  // no list yet: nothing to play
+    controller.Command(CMD_SKIP);
+    EXPECT_TRUE(playback.targets.empty());
+
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    for (int n = 0; n < 120; ++n)
+        playHistory.push_back("C:\\old" + std::to_string(n));
+    controller.Command(CMD_REPLAY);
+    EXPECT_EQ(playHistory.size(), 100u);
+    EXPECT_EQ(playHistory.front(), "C:\\Music\\a.ogg");
+
+    // Every file refused: the bounded attempts end, and nothing is recorded.
+    playback.refused = {"C:\\Music\\a.ogg", "C:\\Music\\b.ogg", "C:\\Music\\c.ogg"};
+    lastPlayFile = "C:\\kept.ogg";
+    EXPECT_FALSE(controller.PlayCurrentItem());
+    EXPECT_EQ(lastPlayFile, "C:\\kept.ogg");
+    EXPECT_EQ(playHistory.front(), "C:\\Music\\a.ogg");
+    EXPECT_FALSE(live.playing);
+}
+
+TEST_F(PlayerControllerTest, SaveWritesTheLiveListUnlessCancelled) {
+    Load("C:\\Other");
+    controller.Command(CMD_SAVE_PLAYLIST);  // cancelled
+    fs.AddFolder("C:\\Lists");
+    window.chosenSaveFile = "C:\\Lists\\out.m3u";
+    controller.Command(CMD_SAVE_PLAYLIST);
+    std::optional<std::string> written = fs.Contents("C:\\Lists\\out.m3u");
+    ASSERT_TRUE(written);
+    EXPECT_NE(written->find("C:\\Other\\x.ogg"), std::string::npos);
+    EXPECT_NE(written->find("C:\\Other\\y.ogg"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hgf

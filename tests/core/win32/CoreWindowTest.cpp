@@ -1,0 +1,482 @@
+// The core library in this process under Wine: a test window plays the host, the core
+// attaches to it, and the tests drive it with the messages the host, the menu, the hot
+// keys and the loader send. Dialogs that open are answered by a watcher thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "CoreIds.h"
+#include "IHarrowgladeforteCore.h"
+#include "ToneOgg.h"
+
+namespace hgf {
+namespace {
+
+constexpr char kNoList[] = "[フォルダ／プレイリストが未選択]";
+constexpr char kSearching[] = "[フォルダ検索中]";
+constexpr char kNothingFound[] =
+    "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。";
+
+std::string ProgramPath() {
+    char path[520] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+std::string IniPath() {
+    std::string path = ProgramPath();
+    return path.replace(path.size() - 3, 3, "ini");
+}
+
+std::string IniValue(const std::string& key) {
+    char value[520] = "";
+    GetPrivateProfileStringA("Harrowgladeforte Core", key.c_str(), "<missing>", value, sizeof value,
+                             IniPath().c_str());
+    return value;
+}
+
+std::string WindowText(HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Runs the message loop until `done` holds or `timeoutMs` passed; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+void Pump(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+// A thread that answers each dialog box this process shows: `answer` is called with the
+// dialog and must close it. Dialogs still open when the watcher ends are cancelled.
+class DialogWatcher {
+  public:
+    explicit DialogWatcher(std::function<void(HWND)> answer)
+        : answer_(std::move(answer)), thread_([this] { Run(); }) {}
+    ~DialogWatcher() {
+        stop_ = true;
+        thread_.join();
+    }
+    int Answered() const { return answered_; }
+
+  private:
+    static BOOL CALLBACK Find(HWND window, LPARAM found) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+            ClassOf(window) == "#32770") {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Run() {
+        while (!stop_) {
+            HWND dialog = nullptr;
+            EnumWindows(Find, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog) {
+                Sleep(200);  // let it finish initialising
+                answer_(dialog);
+                ++answered_;
+                for (int i = 0; i < 200 && IsWindow(dialog) && IsWindowVisible(dialog); ++i)
+                    Sleep(10);
+            }
+            Sleep(20);
+        }
+    }
+
+    std::function<void(HWND)> answer_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
+    std::thread thread_;
+};
+
+void Press(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// The host side: a window like the program's, which attaches the core in WM_CREATE.
+IHarrowgladeforteCore* g_core = nullptr;
+HWND g_strip = nullptr;
+int g_measureItems = 0;      // WM_MEASUREITEM that reached the host
+int g_frameRightClicks = 0;  // WM_NCRBUTTONUP that reached the host
+
+LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: {
+            g_strip = g_core->AttachWindow(window);
+            RECT saved{};
+            g_core->GetSavedWindowRect(&saved);
+            if (saved.right > 0) {
+                SetWindowPos(window, nullptr, saved.left, saved.top, saved.right, saved.bottom,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+            } else {
+                SetWindowPos(window, nullptr, 600, 700, 320, 27, SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+            g_core->Start("Harrowgladeforte", 106);
+            return 0;
+        }
+        case WM_MEASUREITEM:
+            ++g_measureItems;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 14;
+            return TRUE;
+        case WM_NCRBUTTONUP:
+            ++g_frameRightClicks;
+            return 0;
+        case WM_DRAWITEM:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+class CoreWindowTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        DeleteFileA(IniPath().c_str());
+        char temp[MAX_PATH] = "";
+        GetTempPathA(sizeof temp, temp);
+        folder_ = std::string(temp) + "hgf-core-window-" + std::to_string(GetCurrentProcessId());
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_ + "\\music");
+        music_ = folder_ + "\\music";
+    }
+    void TearDown() override {
+        Close();
+        DeleteFileA(IniPath().c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    void WriteIni(const std::string& lines) {
+        std::ofstream ini(IniPath(), std::ios::binary);
+        ini << "[Harrowgladeforte Core]\r\n" << lines;
+    }
+    // Two tones in the music folder, and an INI that resumes the first of them.
+    void WriteTonesAndResumeIni(const std::string& moreLines = {}) {
+        ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 3));
+        ASSERT_TRUE(test::WriteToneOgg(music_ + "\\b.ogg", 660, 3));
+        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                 "\\a.ogg\r\nPlayListMode=0\r\n" + moreLines);
+    }
+
+    void Open() {
+        g_measureItems = g_frameRightClicks = 0;
+        core_ = g_core = CreateInstance(GetModuleHandleA(nullptr));
+        ASSERT_TRUE(core_);
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = HostProcedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CoreWindowTestHost";
+        RegisterClassExA(&windowClass);
+        window_ =
+            CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "CoreWindowTestHost",
+                            "Harrowgladeforte", WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0,
+                            0, nullptr, nullptr, windowClass.hInstance, nullptr);
+        ASSERT_TRUE(window_);
+    }
+    // WM_CLOSE as the user closes the player, then Release as the host does.
+    void Close() {
+        if (window_ && IsWindow(window_)) SendMessageA(window_, WM_CLOSE, 0, 0);
+        window_ = nullptr;
+        if (core_) core_->Release();
+        core_ = g_core = nullptr;
+    }
+    LRESULT Command(int id) { return SendMessageA(window_, WM_COMMAND, id, 0); }
+    bool WaitUntilPlaying() {
+        return PumpUntil([&] { return core_->GetItemCount() > 0 && core_->IsPlaying() == 1; });
+    }
+
+    std::string folder_, music_;
+    IHarrowgladeforteCore* core_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+TEST_F(CoreWindowTest, AttachCreatesTheControlsAndTheyLeaveWithTheWindow) {
+    WriteIni("Volume=70\r\n");
+    Open();
+    HWND strip = g_strip;
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(ClassOf(strip), "HarrowgladeforteCore Controls");
+    EXPECT_EQ(WindowText(strip), "HGFcoreControls");
+    EXPECT_EQ(GetDlgCtrlID(strip), IDC_CONTROLS);
+    EXPECT_EQ(GetParent(strip), window_);
+    RECT rect{};
+    GetWindowRect(strip, &rect);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, 16);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.bottom - rect.top, 21);
+
+    HWND combo = core_->GetComboBoxWindow();
+    ASSERT_TRUE(combo);
+    EXPECT_EQ(ClassOf(combo), "ComboBox");
+    EXPECT_EQ(GetParent(combo), strip);
+    EXPECT_EQ(GetDlgCtrlID(combo), IDC_COMBO);
+    LONG_PTR style = GetWindowLongPtrA(combo, GWL_STYLE);
+    EXPECT_EQ(style & 3, CBS_DROPDOWNLIST);
+    EXPECT_TRUE(style & CBS_OWNERDRAWFIXED);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+
+    HWND popup = FindWindowA(nullptr, "HGFcoreExtBox");
+    ASSERT_TRUE(popup);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_EQ(GetWindow(popup, GW_OWNER), window_);
+    HWND trackbar = GetDlgItem(popup, 1052);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETPOS, 0, 0), -70);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETRANGEMIN, 0, 0), -100);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0), 0);
+
+    // The strip passes item measuring to the host, and a right click on it to the frame.
+    EXPECT_GT(g_measureItems, 0);
+    SendMessageA(strip, WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(g_frameRightClicks, 1);
+
+    // A click on the strip slides the popup out; its button puts it away.
+    SendMessageA(strip, WM_LBUTTONUP, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(popup));
+    SendMessageA(popup, WM_COMMAND, MAKEWPARAM(1053, BN_CLICKED), 0);
+    EXPECT_FALSE(IsWindowVisible(popup));
+
+    // Moving the track sets the volume, saved on closing.
+    SendMessageA(trackbar, TBM_SETPOS, TRUE, -35);
+    SendMessageA(popup, WM_VSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(trackbar));
+
+    Close();
+    EXPECT_FALSE(IsWindow(strip));
+    EXPECT_FALSE(IsWindow(combo));
+    EXPECT_FALSE(IsWindow(info.hwndList));
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(IniValue("Volume"), "35");
+}
+
+TEST_F(CoreWindowTest, HiddenStartWithoutHistoryLoadsNothing) {
+    WriteIni("WindowVisible=false\r\n");
+    Open();
+    EXPECT_FALSE(IsWindowVisible(window_));
+    EXPECT_EQ(core_->GetStatusText(), kNoList);
+    Pump(300);
+    EXPECT_EQ(core_->GetItemCount(), 0);
+    EXPECT_EQ(core_->GetStatusText(), kNoList);
+
+    Command(CMD_SHOW_HIDE);
+    EXPECT_TRUE(IsWindowVisible(window_));
+    Close();
+    EXPECT_EQ(IniValue("WindowVisible"), "true");
+}
+
+TEST_F(CoreWindowTest, WhileLoadingOnlyTheFreeCommandsWork) {
+    WriteTonesAndResumeIni("FolderSCPath[00]=" + folder_ + "\\nowhere\r\n");
+    Open();  // Start asks for the newest history entry; its worker waits for our loop
+    ASSERT_EQ(core_->GetStatusText(), kSearching);
+    {
+        DialogWatcher watcher([](HWND dialog) { Press(dialog, IDCANCEL); });
+        for (int id : {CMD_PLAY_PAUSE, CMD_SKIP, CMD_REPLAY, CMD_PREV_PLAY, CMD_HISTORY_0,
+                       CMD_FOLDER_SC_0, CMD_CHANGE_FOLDER, CMD_LOAD_PLAYLIST, CMD_SAVE_PLAYLIST}) {
+            Command(id);
+        }
+        SendMessageA(window_, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+        EXPECT_EQ(core_->IsPlaying(), 0);
+        EXPECT_EQ(core_->GetItemCount(), 0);
+        EXPECT_EQ(core_->GetStatusText(), kSearching);
+        EXPECT_EQ(watcher.Answered(), 0);  // no chooser and no message box opened
+
+        Command(CMD_MODE_RANDOM);
+        Command(CMD_SHOW_HIDE);
+        EXPECT_FALSE(IsWindowVisible(window_));
+        Command(CMD_SHOW_HIDE);
+        EXPECT_TRUE(IsWindowVisible(window_));
+    }
+
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetStatusText(), "");
+    EXPECT_EQ(core_->GetItemCount(), 3);
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);  // LastPlayFile
+    EXPECT_EQ(core_->GetItemTitle(1), "a.ogg");
+    EXPECT_EQ(SendMessageA(core_->GetComboBoxWindow(), CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(core_->GetComboBoxWindow(), CB_GETCURSEL, 0, 0), 1);
+    Command(CMD_PLAY_PAUSE);
+    EXPECT_EQ(core_->IsPlaying(), 0);
+    SendMessageA(window_, WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    EXPECT_EQ(core_->IsPlaying(), 1);
+
+    // A row chosen in the list plays at once.
+    HWND combo = core_->GetComboBoxWindow();
+    SendMessageA(combo, CB_SETCURSEL, 2, 0);
+    SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(core_->GetCurrentIndex(), 2);
+    EXPECT_EQ(core_->IsPlaying(), 1);
+
+    Close();
+    EXPECT_EQ(IniValue("PlayListMode"), "1");  // chosen while loading, kept by the hand-over
+    EXPECT_EQ(IniValue("Histry0"), music_);
+    EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.ogg");
+}
+
+TEST_F(CoreWindowTest, NothingFoundLeavesTheListPlayingAndDropsTheHistoryEntry) {
+    WriteTonesAndResumeIni("Histry1=" + folder_ + "\\gone\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    int count = core_->GetItemCount();
+    int current = core_->GetCurrentIndex();
+
+    std::string boxText, boxCaption;
+    DialogWatcher watcher([&](HWND box) {
+        boxCaption = WindowText(box);
+        boxText = WindowText(GetDlgItem(box, 0xFFFF));
+        Press(box, IDOK);
+    });
+    SendMessageA(window_, MSG_LIST_READY, 0, 0);
+    EXPECT_EQ(watcher.Answered(), 1);
+    EXPECT_EQ(boxCaption, "Harrowgladeforte Core");
+    EXPECT_EQ(boxText, kNothingFound);
+    EXPECT_EQ(core_->GetItemCount(), count);
+    EXPECT_EQ(core_->GetCurrentIndex(), current);
+    EXPECT_EQ(core_->IsPlaying(), 1);
+    EXPECT_EQ(core_->GetStatusText(), "");
+
+    Command(CMD_HISTORY_0 + 1);  // the missing folder: reported, and taken out of the history
+    EXPECT_EQ(watcher.Answered(), 2);
+    EXPECT_EQ(core_->IsPlaying(), 1);
+    Command(CMD_HISTORY_0 + 1);  // beyond the history now: nothing happens
+    Pump(300);
+    EXPECT_EQ(watcher.Answered(), 2);
+    Command(CMD_PLAY_PAUSE);  // not busy any more
+    EXPECT_EQ(core_->IsPlaying(), 0);
+}
+
+TEST_F(CoreWindowTest, HotKeysPostTheirCommands) {
+    Open();
+    ASSERT_TRUE(IsWindowVisible(window_));
+    PostMessageA(window_, MSG_HOTKEY, VK_F1, 0);  // bound to nothing
+    Pump(200);
+    EXPECT_TRUE(IsWindowVisible(window_));
+    PostMessageA(window_, MSG_HOTKEY, VK_F12, 0);  // e_WindowShow_Hide by default
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window_); }, 2000));
+}
+
+TEST_F(CoreWindowTest, MovesAreStoredAndTheDefaultPlaceRestored) {
+    WriteIni("LayeredNoActive=150\r\nLayeredActive=250\r\n");
+    Open();
+    SetWindowPos(window_, nullptr, 100, 200, 300, 30, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT saved{};
+    core_->GetSavedWindowRect(&saved);
+    EXPECT_EQ(saved.left, 100);
+    EXPECT_EQ(saved.top, 200);
+    EXPECT_EQ(saved.right, 300);
+    EXPECT_EQ(saved.bottom, 30);
+
+    core_->MoveToDefaultPosition();
+    RECT area{}, combo{}, placed{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    GetClientRect(core_->GetComboBoxWindow(), &combo);
+    int height = 2 * GetSystemMetrics(SM_CYDLGFRAME) + combo.bottom;
+    GetWindowRect(window_, &placed);
+    EXPECT_EQ(placed.left, area.right - 320);
+    EXPECT_EQ(placed.top, area.bottom - height);
+    EXPECT_EQ(placed.right - placed.left, 320);
+    core_->GetSavedWindowRect(&saved);
+    EXPECT_EQ(saved.left, area.right - 320);
+
+    // The repaint after a resume from suspend leaves the window as it was.
+    SendMessageA(window_, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    RECT resumed{};
+    GetWindowRect(window_, &resumed);
+    EXPECT_TRUE(EqualRect(&resumed, &placed));
+    EXPECT_TRUE(GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_LAYERED);
+    Close();
+    EXPECT_EQ(IniValue("LayeredNoActive"), "100");
+    EXPECT_EQ(IniValue("LayeredActive"), "200");
+    EXPECT_EQ(IniValue("Width"), "320");
+}
+
+TEST_F(CoreWindowTest, FolderChooserStoresItsOptionsOnlyOnOk) {
+    WriteTonesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    std::string subFoldersText, allFilesText;
+    int subFoldersChecked = -1, allFilesChecked = -1;
+    RECT subFolders{}, client{};
+    auto click = [](HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); };
+    {
+        DialogWatcher watcher([&](HWND dialog) {
+            subFoldersText = WindowText(GetDlgItem(dialog, IDC_BROWSE_SUBFOLDERS));
+            allFilesText = WindowText(GetDlgItem(dialog, IDC_BROWSE_ALLFILES));
+            subFoldersChecked = IsDlgButtonChecked(dialog, IDC_BROWSE_SUBFOLDERS);
+            allFilesChecked = IsDlgButtonChecked(dialog, IDC_BROWSE_ALLFILES);
+            GetWindowRect(GetDlgItem(dialog, IDC_BROWSE_SUBFOLDERS), &subFolders);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&subFolders), 2);
+            GetClientRect(dialog, &client);
+            click(dialog, IDC_BROWSE_SUBFOLDERS);
+            click(dialog, IDC_BROWSE_ALLFILES);
+            Press(dialog, IDCANCEL);
+        });
+        Command(CMD_CHANGE_FOLDER);
+        EXPECT_EQ(watcher.Answered(), 1);
+    }
+    EXPECT_EQ(subFoldersText, "サブフォルダも検索する");
+    EXPECT_EQ(allFilesText, "すべてのファイルを読み込む");
+    EXPECT_EQ(subFoldersChecked, BST_CHECKED);
+    EXPECT_EQ(allFilesChecked, BST_UNCHECKED);
+    EXPECT_EQ(subFolders.left, 10);
+    EXPECT_EQ(subFolders.top, client.bottom - 45);
+    EXPECT_EQ(subFolders.right - subFolders.left, 150);
+    EXPECT_EQ(core_->GetStatusText(), "");  // cancelled: nothing loads
+
+    {
+        // OK stores the boxes. (Wine's browser ignores the preselected folder, so OK may
+        // return no folder, or one without files: a message box that is answered too.)
+        DialogWatcher watcher([&](HWND dialog) {
+            if (!GetDlgItem(dialog, IDC_BROWSE_SUBFOLDERS)) return Press(dialog, IDOK);
+            subFoldersChecked = IsDlgButtonChecked(dialog, IDC_BROWSE_SUBFOLDERS);
+            click(dialog, IDC_BROWSE_SUBFOLDERS);
+            Press(dialog, IDOK);
+        });
+        Command(CMD_CHANGE_FOLDER);
+        EXPECT_GE(watcher.Answered(), 1);
+        EXPECT_TRUE(PumpUntil([&] { return core_->GetStatusText().empty(); }));
+    }
+    EXPECT_EQ(subFoldersChecked, BST_CHECKED);  // the cancelled change was not kept
+    Close();
+    EXPECT_EQ(IniValue("SubFolderFind"), "false");
+    EXPECT_EQ(IniValue("AllFileRegist"), "false");
+}
+
+}  // namespace
+}  // namespace hgf

@@ -1,0 +1,118 @@
+// The playlist files on real files through the Win32 file system: what the writers leave
+// on disk and what the readers take back, with a Japanese file name for the list itself.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "playlist/PlaylistFiles.h"
+
+namespace hgf {
+namespace {
+
+PlaylistItem Row(std::string path, std::string title, int isFolder, int indent) {
+    PlaylistItem item;
+    item.path = std::move(path);
+    item.title = std::move(title);
+    item.isFolder = static_cast<std::uint8_t>(isFolder);
+    item.indent = indent;
+    return item;
+}
+
+// A fresh folder under the temporary folder, removed with its files at the end.
+class TempFolder {
+  public:
+    TempFolder() {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        char name[MAX_PATH];
+        snprintf(name, sizeof name, "%shgf-playlist-%lu", base, GetCurrentProcessId());
+        path_ = name;
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TempFolder() {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                DeleteFileA((path_ + "\\" + data.cFileName).c_str());
+            } while (FindNextFileA(find, &data));
+            FindClose(find);
+        }
+        RemoveDirectoryA(path_.c_str());
+    }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string RawContents(FileSystem& fs, const std::string& path) {
+    std::string contents;
+    auto file = fs.OpenRead(path);
+    if (!file) return "<none>";
+    char buffer[4096];
+    while (std::size_t got = file->Read(buffer, sizeof buffer))
+        contents.append(buffer, got);
+    return contents;
+}
+
+TEST(PlaylistFilesOnDisk, RoundTripThroughWin32Files) {
+    TempFolder folder;
+    Win32FileSystem& fs = TheWin32FileSystem();
+    const std::deque<PlaylistItem> items = {
+        Row("C:\\音楽", "音楽", 1, 0),
+        Row("C:\\音楽\\表.mp3", "表.mp3", 0, 0),
+        Row("C:\\音楽\\ソ", "ソ", 1, 1),
+        Row("C:\\音楽\\ソ\\b.ogg", "b.ogg", 0, 1),
+    };
+
+    const std::string spl = folder.File("表のリスト.SPL");
+    ASSERT_TRUE(SaveList(fs, SystemClock(), spl, items));
+    std::string raw = RawContents(fs, spl);
+    const std::string lastBlock = "0:C:\\音楽\\ソ\\b.ogg\r\n1:0\r\n2:b.ogg\r\n3:1\r\n@\r\n";
+    ASSERT_GT(raw.size(), lastBlock.size());
+    EXPECT_EQ(raw.substr(raw.size() - lastBlock.size()), lastBlock);
+    std::deque<PlaylistItem> back;
+    ASSERT_TRUE(ReadPlaylistFile(fs, spl, back));
+    EXPECT_EQ(back, items);
+
+    const std::string m3u = folder.File("list.m3u");
+    ASSERT_TRUE(SaveList(fs, SystemClock(), m3u, items));
+    EXPECT_EQ(RawContents(fs, m3u), "C:\\音楽\\表.mp3\r\nC:\\音楽\\ソ\\b.ogg\r\n");
+    back.clear();
+    ASSERT_TRUE(ReadPlaylistFile(fs, m3u, back));
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].title, "表.mp3");
+    EXPECT_EQ(back[1].path, "C:\\音楽\\ソ\\b.ogg");
+
+    const std::string htm = folder.File("page.htm");
+    ASSERT_TRUE(SaveList(fs, SystemClock(), htm, items));
+    raw = RawContents(fs, htm);
+    EXPECT_EQ(raw.rfind("<html>\r\n", 0), 0u);
+    EXPECT_NE(raw.find("  <tr><td>　　b.ogg</td><td>C:\\音楽\\ソ\\b.ogg</td></tr>\r\n"),
+              std::string::npos);
+
+    // A list with bare LF line ends, as another program may write it, reads the same.
+    const std::string lf = folder.File("lf.m3u");
+    {
+        auto out = fs.Create(lf);
+        ASSERT_TRUE(out);
+        std::string text = "#EXTM3U\nC:\\音楽\\表.mp3\nC:\\音楽\\ソ\\b.ogg";
+        ASSERT_TRUE(out->Write(text.data(), text.size()));
+    }
+    std::deque<PlaylistItem> fromLf;
+    ASSERT_TRUE(ReadPlaylistFile(fs, lf, fromLf));
+    EXPECT_EQ(fromLf, back);
+
+    // A file that does not exist, and a name the system cannot create.
+    back.clear();
+    EXPECT_FALSE(ReadPlaylistFile(fs, folder.File("gone.spl"), back));
+    EXPECT_FALSE(SaveList(fs, SystemClock(), folder.File("bad?name.spl"), items));
+    EXPECT_TRUE(back.empty());
+}
+
+}  // namespace
+}  // namespace hgf
