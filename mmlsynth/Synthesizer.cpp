@@ -1,0 +1,64 @@
+#include "Synthesizer.h"
+
+#include <algorithm>
+
+#include "SSGSound.h"
+#include "SongCompiler.h"
+#include "TextNormaliser.h"
+
+namespace tonwerkel {
+
+int16_t* TSilentVoice::Render(int16_t* from, int16_t* to) {
+    const int32_t room = static_cast<int32_t>(to - from);
+    if (remaining > room) {
+        remaining -= room;
+        return to;
+    }
+    int16_t* end = from + std::max(remaining, 0);
+    remaining = 0;
+    return end;
+}
+
+Synthesizer::Synthesizer()
+    : voices_{
+          std::make_unique<TSilentVoice>(),  // 0: drums (drum voice not built yet)
+          std::make_unique<TSilentVoice>(),  // 1: FM (FM voice not built yet)
+          std::make_unique<TSilentVoice>(),  // 2: FM
+          std::make_unique<TSilentVoice>(),  // 3: FM
+          std::make_unique<TSSGSound>(),     // 4: SSG
+          std::make_unique<TSSGSound>(),     // 5: SSG
+          std::make_unique<TSSGSound>(),     // 6: SSG
+      },
+      sequencer_(song_, tones_, VoicePointers(voices_)) {
+    for (auto& v : voices_)
+        v->Reset();
+}
+
+std::array<TSoundDevice*, kChannelCount> Synthesizer::VoicePointers(
+    const std::array<std::unique_ptr<TSoundDevice>, kChannelCount>& voices) {
+    std::array<TSoundDevice*, kChannelCount> pointers{};
+    for (size_t i = 0; i < voices.size(); ++i)
+        pointers[i] = voices[i].get();
+    return pointers;
+}
+
+bool Synthesizer::LoadSong(const void* bytes, size_t length) {
+    sequencer_.Detach();  // its read positions point into the buffers being replaced
+    const std::vector<char> text = NormaliseText(bytes, length);
+    return compileSong(std::string_view(text.data(), text.size()), song_, tones_);
+}
+
+void Synthesizer::ResetForPlay() {
+    sequencer_.Reset();
+}
+
+void Synthesizer::RenderBgmBlock(int16_t* block) {
+    sequencer_.RenderChunk(block);
+}
+
+bool Synthesizer::HasChannels() const {
+    return std::any_of(song_.channels.begin(), song_.channels.end(),
+                       [](const std::vector<uint8_t>& c) { return !c.empty(); });
+}
+
+}  // namespace tonwerkel
