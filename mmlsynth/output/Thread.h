@@ -26,8 +26,11 @@ class TThread {
     // exit (on Windows the loader lock would never let it). Afterwards the object may be
     // destroyed.
     void Abandon();
-    // Whether the body last asked for the raised priority (for tests and measurements).
+    // For tests and measurements: whether the body last asked for the raised priority, whether
+    // it waits in SuspendSelf, and the processor time it has used (seconds; -1 if unknown).
     bool RaisedPriority() const { return raised_.load(); }
+    bool Suspended() const { return suspended_.load(); }
+    double CpuSeconds() const;
 
     struct Impl;
 
@@ -51,6 +54,7 @@ class TThread {
 
     std::atomic<bool> terminated_{false};  // written by the host, read by the body
     std::atomic<bool> raised_{false};      // written by the body
+    std::atomic<bool> suspended_{false};   // written by the body
     std::unique_ptr<Impl> impl_;
 };
 

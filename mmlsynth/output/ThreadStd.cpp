@@ -84,8 +84,14 @@ void TThread::Abandon() {
 
 void TThread::SuspendSelf() {
     std::unique_lock lock(impl_->mutex);
+    suspended_ = true;
     impl_->wake.wait(lock, [this] { return impl_->resumePending || terminated_.load(); });
+    suspended_ = false;
     impl_->resumePending = false;
+}
+
+double TThread::CpuSeconds() const {
+    return -1;
 }
 
 void TThread::IdleWait(int milliseconds) {

@@ -72,6 +72,10 @@ int32_t WithPlayer(int32_t noPlayer, Call call) {
 
 }  // namespace
 
+TMMLPlay2* PlayerForTesting() {
+    return g_state.player.get();
+}
+
 void UnloadLibrary(bool processExiting) {
     if (processExiting) {
         // The process ends: its other threads are gone and DirectSound may be gone as well.

@@ -30,6 +30,11 @@ int32_t WINAPI tonwerkel_GetVersion();
 
 namespace tonwerkel {
 
+class TMMLPlay2;
+
+// The player behind the exports, or null; for tests that link the library's code directly.
+TMMLPlay2* PlayerForTesting();
+
 // From DllMain's process detach. `processExiting`: the process ends and its other threads are
 // gone, so nothing is released; else the library is being freed under the loader lock.
 void UnloadLibrary(bool processExiting);

@@ -3,8 +3,11 @@
 // manual-reset event that ends waits when the thread is asked to end.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "output/Error.h"
 #include "output/Thread.h"
+#include "win32/Messages.h"
 
 namespace tonwerkel {
 
@@ -49,7 +52,7 @@ TThread::TThread() : impl_(std::make_unique<Impl>()) {
     }
     if (!impl.thread) {
         impl.CloseAll();
-        throw Error("thread");
+        throw Error::Format(kCannotCreate, kNameThread);
     }
 }
 
@@ -112,7 +115,20 @@ void TThread::Abandon() {
 
 void TThread::SuspendSelf() {
     HANDLE events[2] = {impl_->resumeEvent, impl_->terminateEvent};
+    suspended_ = true;
     WaitForMultipleObjects(2, events, FALSE, INFINITE);
+    suspended_ = false;
+}
+
+double TThread::CpuSeconds() const {
+    FILETIME creation, exit, kernel, user;
+    if (!impl_->thread || !GetThreadTimes(impl_->thread, &creation, &exit, &kernel, &user)) {
+        return -1;
+    }
+    auto seconds = [](const FILETIME& t) {
+        return ((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7;
+    };
+    return seconds(kernel) + seconds(user);
 }
 
 void TThread::IdleWait(int milliseconds) {
