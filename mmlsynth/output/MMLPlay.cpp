@@ -4,7 +4,9 @@
 // (write offset, free space, end mark, buffer calls that move it) belongs to the thread while
 // the stream's state is "running" and to the host otherwise. The host takes a stream back by
 // writing "stop requested" and waiting until the thread, at the top of its next pass, has
-// written "idle".
+// written "idle". In threaded mode only the output thread renders: PlayBGM and PlaySound
+// leave the blocks written ahead of a start to it, so song and effect rendering (which share
+// the noise generator) never run at the same time.
 #include "output/MMLPlay.h"
 
 #include <algorithm>
@@ -81,8 +83,10 @@ void TMMLPlay2::RecreateStreamBuffers() {
     effect_->Recreate();
     bgm_->SetVolume(bgmVolume_);
     effect_->SetVolume(effectVolume_);
-    if (bgmState_ == kStreamRunning && !bgmRefilling_) bgm_->PlayLooping();
-    if (effectState_ == kStreamRunning && effectActive_) effect_->PlayLooping();
+    if (bgmState_ == kStreamRunning && !bgmRefilling_ && !bgmStartPending_) bgm_->PlayLooping();
+    if (effectState_ == kStreamRunning && effectActive_ && !effectStartPending_) {
+        effect_->PlayLooping();
+    }
 }
 
 // ---- volumes -------------------------------------------------------------------------------
@@ -170,14 +174,25 @@ bool TMMLPlay2::PlayBGM() {
     bgmFree_ = 0;
     bgmRefilling_ = false;
     bgmBlockPending_ = false;
+    bgmPlaying_ = true;
+    restartNeeded_ = false;
+    if (threaded_) {
+        bgmStartPending_ = true;
+        bgmState_ = kStreamRunning;
+        Resume();
+    } else {
+        StartBgmStream();
+        bgmState_ = kStreamRunning;
+        Store(2);
+    }
+    return true;
+}
+
+void TMMLPlay2::StartBgmStream() {
     for (int i = 0; i < kWriteAheadBlocks; ++i)
         WriteBgmBlock();
     bgm_->PlayLooping();
-    bgmPlaying_ = true;
-    bgmState_ = kStreamRunning;
-    Kick();
-    restartNeeded_ = false;
-    return true;
+    bgmStartPending_ = false;
 }
 
 bool TMMLPlay2::StopBGM() {
@@ -210,7 +225,7 @@ void TMMLPlay2::StopBgmOutput() {
 
 void TMMLPlay2::ContinueBgmOutput() {
     ReleaseStream(bgmState_);
-    if (!bgmRefilling_) bgm_->PlayLooping();
+    if (!bgmRefilling_ && !bgmStartPending_) bgm_->PlayLooping();
     bgmPlaying_ = true;
     bgmState_ = kStreamRunning;
     Kick();
@@ -227,14 +242,24 @@ bool TMMLPlay2::PlaySound(int number) {
     effectFree_ = 0;
     effectGenerating_ = true;
     effectEndMark_ = -1;
+    effectLast_ = 0;
+    effectActive_ = true;
+    if (threaded_) {
+        effectStartPending_ = true;
+        effectState_ = kStreamRunning;
+        Resume();
+    } else {
+        StartEffectStream();
+        effectState_ = kStreamRunning;
+    }
+    return true;
+}
+
+void TMMLPlay2::StartEffectStream() {
     for (int i = 0; i < kWriteAheadBlocks; ++i)
         WriteEffectBlock();
-    effectActive_ = true;
-    effectLast_ = 0;
-    effectState_ = kStreamRunning;
     effect_->PlayLooping();
-    if (threaded_) Resume();
-    return true;
+    effectStartPending_ = false;
 }
 
 bool TMMLPlay2::StopSound() {
@@ -296,6 +321,10 @@ void TMMLPlay2::WriteEffectBlock() {
 // ---- one look at each stream ---------------------------------------------------------------
 
 bool TMMLPlay2::BgmStep(bool threadMode, bool& raised) {
+    if (bgmStartPending_) {
+        StartBgmStream();
+        return true;
+    }
     uint32_t cursor;
     if (!bgm_->GetPlayCursor(cursor)) return false;
     const uint32_t free = FreeSpace(cursor, bgmWrite_, kBgmBufferBytes);
@@ -343,6 +372,10 @@ void TMMLPlay2::EndEffectAtMark() {
 }
 
 bool TMMLPlay2::EffectStep(bool threadMode, bool raisedByBgm) {
+    if (effectStartPending_) {
+        StartEffectStream();
+        return true;
+    }
     uint32_t cursor;
     if (!effect_->GetPlayCursor(cursor)) return false;
     if (EffectEndPassed(cursor)) {

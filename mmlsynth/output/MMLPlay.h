@@ -118,6 +118,9 @@ class TMMLPlay2 final : public TMMLPlayTemplate {
     void ReleaseStream(std::atomic<uint8_t>& state);
     void StopBgmOutput();
     void ContinueBgmOutput();
+    // Write the blocks ahead of a start and start the buffer playing.
+    void StartBgmStream();
+    void StartEffectStream();
     bool CompileSong(const uint8_t* data, size_t length);
     bool CompileEffects(const uint8_t* data, size_t length);
     void Kick();  // lets the thread (threaded) or one Store step (host-driven) feed the streams
@@ -143,15 +146,17 @@ class TMMLPlay2 final : public TMMLPlayTemplate {
 
     // Stream bookkeeping: used by whoever owns the stream at the moment, the thread while its
     // state is running, else the host.
-    uint32_t bgmWrite_ = 0;                  // bytes from the buffer start
-    uint32_t bgmFree_ = 0;                   // free space at the last look
-    std::atomic<bool> bgmRefilling_{false};  // stopped after an underrun until full again
-    bool bgmBlockPending_ = false;           // the rendered block could not be written yet
+    uint32_t bgmWrite_ = 0;                     // bytes from the buffer start
+    uint32_t bgmFree_ = 0;                      // free space at the last look
+    std::atomic<bool> bgmRefilling_{false};     // stopped after an underrun until full again
+    bool bgmBlockPending_ = false;              // the rendered block could not be written yet
+    std::atomic<bool> bgmStartPending_{false};  // the thread has yet to start the stream
     uint32_t effectWrite_ = 0;
     uint32_t effectFree_ = 0;
     uint32_t effectLast_ = 0;     // play cursor at the last look
     int32_t effectEndMark_ = -1;  // write offset after the effect's last block; -1 = none
     bool effectGenerating_ = false;
+    std::atomic<bool> effectStartPending_{false};
 
     // One block each, so that a PlaySound on the host never renders into the block that the
     // thread is rendering the song into.

@@ -104,9 +104,10 @@ TEST(OutputThread, StopHandsTheSongBackAndResumeContinuesIt) {
 TEST(OutputThread, EffectEndsAtItsMarkAndTheThreadSuspends) {
     ThreadedRig rig(Effects{{7, 2}});
     ASSERT_TRUE(rig.player->PlaySound(7));
-    EXPECT_EQ(Access::EffectEndMark(*rig.player), 11024);
-    // The thread fills the effect buffer with silence behind the effect.
+    // The thread writes the four blocks ahead, then fills the buffer with silence behind the
+    // effect.
     ASSERT_TRUE(WaitUntil([&] { return rig.device.effect->Writes() == 15; }));
+    EXPECT_EQ(Access::EffectEndMark(*rig.player), 11024);
     EXPECT_TRUE(rig.device.effect->IsPlaying());
     rig.device.effect->SetCursor(8000);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
