@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "DramSound.h"
+#include "FMSound.h"
 #include "SSGSound.h"
 #include "SongCompiler.h"
 #include "TextNormaliser.h"
@@ -20,14 +22,16 @@ int16_t* TSilentVoice::Render(int16_t* from, int16_t* to) {
 }
 
 Synthesizer::Synthesizer()
-    : voices_{
-          std::make_unique<TSilentVoice>(),  // 0: drums (drum voice not built yet)
-          std::make_unique<TSilentVoice>(),  // 1: FM (FM voice not built yet)
-          std::make_unique<TSilentVoice>(),  // 2: FM
-          std::make_unique<TSilentVoice>(),  // 3: FM
-          std::make_unique<TSSGSound>(),     // 4: SSG
-          std::make_unique<TSSGSound>(),     // 5: SSG
-          std::make_unique<TSSGSound>(),     // 6: SSG
+    : noiseRuns_(NoiseRunGenerator::randomSeed()),
+      effect_(noiseRuns_, 0),
+      voices_{
+          std::make_unique<TDramSound>(effects_, noiseRuns_),  // 0: drums
+          std::make_unique<TFMSound>(),                        // 1: FM
+          std::make_unique<TFMSound>(),                        // 2: FM
+          std::make_unique<TFMSound>(),                        // 3: FM
+          std::make_unique<TSSGSound>(),                       // 4: SSG
+          std::make_unique<TSSGSound>(),                       // 5: SSG
+          std::make_unique<TSSGSound>(),                       // 6: SSG
       },
       sequencer_(song_, tones_, VoicePointers(voices_)) {
     for (auto& v : voices_)
@@ -59,6 +63,28 @@ void Synthesizer::RenderBgmBlock(int16_t* block) {
 bool Synthesizer::HasChannels() const {
     return std::any_of(song_.channels.begin(), song_.channels.end(),
                        [](const std::vector<uint8_t>& c) { return !c.empty(); });
+}
+
+bool Synthesizer::LoadEffects(const void* bytes, size_t length) {
+    StopEffect();
+    const std::vector<char> text = NormaliseText(bytes, length);
+    compileEffects(effects_, text.data(), text.size());
+    return true;
+}
+
+bool Synthesizer::StartEffect(int number) {
+    const int record = effects_.firstAudibleRecord(number);
+    if (record == 0) return false;
+    effect_.start(effects_, record);
+    effectGenerating_ = true;
+    return true;
+}
+
+void Synthesizer::RenderEffectBlock(int16_t* block) {
+    std::fill(block, block + kChunkSamples, int16_t{0});
+    if (!effectGenerating_) return;
+    effect_.generateChain(block, block + kChunkSamples);
+    effectGenerating_ = effect_.playing();
 }
 
 }  // namespace tonwerkel
