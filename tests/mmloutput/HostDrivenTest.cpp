@@ -338,6 +338,55 @@ TEST(HostDriven, SongBufferReceivesTheSynthesizersSamples) {
     EXPECT_GT(nonzero, 1000u);
 }
 
+// The samples of a 16-bit WAV file written by tonwerkel-render, as bytes.
+std::vector<uint8_t> GoldenSamples(const std::string& name) {
+    std::vector<uint8_t> file;
+    EXPECT_TRUE(
+        ReadWholeFile((std::string(HGF_TEST_DATA_DIR) + "/mmlsynth/" + name).c_str(), file));
+    for (size_t at = 12; at + 8 <= file.size();) {
+        uint32_t size;
+        std::memcpy(&size, &file[at + 4], 4);
+        if (std::memcmp(&file[at], "data", 4) == 0) {
+            return {file.begin() + at + 8, file.begin() + at + 8 + size};
+        }
+        at += 8 + size;
+    }
+    ADD_FAILURE() << "no samples in " << name;
+    return {};
+}
+
+// Both buffers receive exactly what tonwerkel-render writes for the same song and effect.
+TEST(HostDriven, BuffersReceiveTheRenderersGoldenSamples) {
+    FakeStreamDevice device;
+    TMMLPlay2 player(false, MakeSynthesizerSource());
+    player.SetDevice(&device);
+    const std::string dir = HGF_TEST_DATA_DIR "/mmlsynth/";
+    ASSERT_TRUE(player.Load((dir + "fm_motion.mml").c_str()));
+    ASSERT_TRUE(player.Load((dir + "effects.dat").c_str()));
+    const auto song = GoldenSamples("fm_motion.wav");
+    const auto laser = GoldenSamples("fx_laser.wav");
+    ASSERT_EQ(song.size() % kBlockBytes, 0u);
+
+    ASSERT_TRUE(player.PlayBGM());
+    ASSERT_TRUE(player.PlaySound(10));
+    for (uint32_t step = 1; device.bgm->Written().size() < song.size(); ++step) {
+        ASSERT_LT(step, 100u);
+        device.bgm->SetCursor(step * kBlockBytes % kBgmBufferBytes);
+        device.effect->SetCursor(step * kBlockBytes % kEffectBufferBytes);
+        player.Store(2);
+    }
+    auto written = device.bgm->Written();
+    written.resize(song.size());
+    EXPECT_TRUE(written == song);
+    // The effect's blocks up to the one in which it ends, then silence.
+    auto effect = device.effect->Written();
+    ASSERT_GT(effect.size(), laser.size());
+    EXPECT_TRUE(std::equal(laser.begin(), laser.end(), effect.begin()));
+    EXPECT_TRUE(
+        std::all_of(effect.begin() + laser.size(), effect.end(), [](uint8_t b) { return b == 0; }));
+    EXPECT_EQ(Access::EffectEndMark(player), static_cast<int32_t>(laser.size()));
+}
+
 // The player's operations keep their slots after the thread wrapper's two: termination hook
 // (0), body (1), SetDevice (2) ... Store (17). With the Itanium C++ ABI a pointer to a virtual
 // member holds 1 + its byte offset in the virtual table.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -220,28 +221,75 @@ TEST_F(Exports, StoreAnswersZeroInThreadedMode) {
     EXPECT_EQ(tonwerkel_PlayBGM(), 0);
 }
 
-// Host-driven: the blocks written into the song buffer are the synthesizer's, from the
-// rewound buffer start on, and the buffer starts with four blocks written ahead.
-TEST_F(Exports, HostDrivenSongReachesTheBufferSampleForSample) {
-    const auto song = ReadBytes(DataPath("melody.mml"));
+// The samples of a WAV file that tonwerkel-render wrote, as bytes.
+std::vector<uint8_t> GoldenSamples(const char* name) {
+    auto file = ReadBytes(std::string(HGF_TEST_DATA_DIR) + "/mmlsynth/" + name);
+    for (size_t at = 12; at + 8 <= file.size();) {
+        uint32_t size;
+        std::memcpy(&size, &file[at + 4], 4);
+        if (std::memcmp(&file[at], "data", 4) == 0) {
+            return {file.begin() + at + 8, file.begin() + at + 8 + size};
+        }
+        at += 8 + size;
+    }
+    ADD_FAILURE() << "no samples in " << name;
+    return {};
+}
+
+// Polls `done` every 10 ms for up to ten seconds.
+template <typename Done>
+bool WaitUntil(Done done) {
+    for (int i = 0; i < 1000 && !done(); ++i)
+        Sleep(10);
+    return done();
+}
+
+// Host-driven: the song buffer receives exactly tonwerkel-render's samples of the same song,
+// from the rewound buffer start on, with four blocks written before it starts.
+TEST_F(Exports, HostDrivenSongReachesTheBufferAsTheRendererWritesIt) {
+    const auto golden = GoldenSamples("fm_motion.wav");
     ASSERT_EQ(tonwerkel_Initialize(window_, 0), kTrue);
-    ASSERT_EQ(Load(song), kTrue);
+    ASSERT_EQ(tonwerkel_Load(HGF_TEST_DATA_DIR "/mmlsynth/fm_motion.mml"), kTrue);
     Capture capture(kBgmBufferBytes);
     ASSERT_EQ(tonwerkel_PlayBGM(), kTrue);
     auto offsets = capture.Offsets();
     ASSERT_GE(offsets.size(), 4u);
     for (uint32_t i = 0; i < 4; ++i)
         EXPECT_EQ(offsets[i], i * kBlockBytes);
-    // Let the buffer play and keep it filled.
-    for (int i = 0; i < 40; ++i) {
-        Sleep(25);
+    // The host keeps the buffer filled while it plays.
+    ASSERT_TRUE(WaitUntil([&] {
         tonwerkel_Store(4);
-    }
+        return capture.Bytes().size() >= golden.size();
+    }));
+    auto bytes = capture.Bytes();
+    bytes.resize(golden.size());
+    EXPECT_TRUE(bytes == golden);
+}
+
+// Threaded: an effect plays exactly as the renderer writes it, ends at its end mark, and the
+// output thread then suspends itself.
+TEST_F(Exports, EffectPlaysToItsEndAndTheThreadSuspends) {
+    const auto golden = GoldenSamples("fx_laser.wav");
+    ASSERT_EQ(tonwerkel_Initialize(window_, 1), kTrue);
+    ASSERT_EQ(tonwerkel_Load(HGF_TEST_DATA_DIR "/mmlsynth/effects.dat"), kTrue);
+    Capture capture(kEffectBufferBytes);
+    ASSERT_EQ(tonwerkel_PlaySound(10), kTrue);
+    TMMLPlay2* player = PlayerForTesting();
+    ASSERT_NE(player, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return capture.Bytes().size() > golden.size(); }));
+    ASSERT_TRUE(WaitUntil([&] { return player->Suspended(); }));
     const auto bytes = capture.Bytes();
-    ASSERT_EQ(bytes.size() % kBlockBytes, 0u);
-    const size_t blocks = bytes.size() / kBlockBytes;
-    EXPECT_GE(blocks, 12u);  // at least the second played and the buffer kept ahead
-    EXPECT_TRUE(bytes == Reference(song, blocks));
+    EXPECT_TRUE(std::equal(golden.begin(), golden.end(), bytes.begin()));
+    EXPECT_TRUE(
+        std::all_of(bytes.begin() + golden.size(), bytes.end(), [](uint8_t b) { return b == 0; }));
+    Sleep(100);
+    EXPECT_EQ(capture.Bytes().size(), bytes.size());  // nothing more written
+    // It plays again on request.
+    capture.Clear();
+    ASSERT_EQ(tonwerkel_PlaySound(10), kTrue);
+    ASSERT_TRUE(WaitUntil([&] { return capture.Bytes().size() >= golden.size(); }));
+    EXPECT_EQ(tonwerkel_StopSound(), kTrue);
+    EXPECT_TRUE(WaitUntil([&] { return player->Suspended(); }));
 }
 
 // Threaded: the output thread writes the song on; stop and resume continue it, and a song
