@@ -60,6 +60,7 @@ StepResult Sequencer::Step(int c) {
         pos = p + params;
 
         if (op <= kLastNoteOpcode) {
+            cs.eventsWithoutNote = 0;  // a tie chain is as long as its text, never endless
             const uint8_t pitch =
                 c == 0 ? kDrumOfSemitone[op] : static_cast<uint8_t>((cs.octave - 1) * 12 + op);
             if (tiePending && pitch != voice.note) {

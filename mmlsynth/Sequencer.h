@@ -13,9 +13,10 @@ namespace tonwerkel {
 
 inline constexpr int kMaxNesting = 16;  // loop levels and macro calls per channel
 
-// A channel that reads this many events without starting a note or rest has nothing left to
-// play (loops of loops without notes, lines without notes that repeat for ever): it ends.
-inline constexpr uint32_t kMaxEventsWithoutNote = 1u << 18;
+// A channel that reads this many events other than notes without starting a note or rest has
+// nothing left to play (loops of loops without notes, lines without notes that repeat for
+// ever): it ends. Songs have a few dozen such events between two notes.
+inline constexpr uint32_t kMaxEventsWithoutNote = 1u << 12;
 
 struct ChannelState {
     std::array<const uint8_t*, kMaxNesting> callReturn{};  // macro call stack

@@ -185,15 +185,15 @@ void TSoundEffect::advanceNoise() {
     runLength_ = 1;
 }
 
-int32_t TSoundEffect::toneOutput(int channel) {
-    ToneChannel& ch = tone_[channel];
-    const int32_t full = ch.amplitude >> amplitudeShift_;
+inline int32_t TSoundEffect::toneOutput(ToneChannel& ch, int amplitudeShift, bool noise,
+                                        bool noiseLevel) {
+    const int32_t full = ch.amplitude >> amplitudeShift;
     bool level = false;
     if (ch.toneEnabled) {
         ch.phase += ch.increment;
         level = (ch.phase & 0x8000) != 0;
     }
-    if (record_.noise.mode & (1 << channel)) level = level != noiseLevel_;
+    if (noise) level = level != noiseLevel;
     if (level != ch.lastLevel) {
         ch.lastLevel = level;
         ch.edgeRamp = kEdgeStart;
@@ -208,15 +208,18 @@ int32_t TSoundEffect::toneOutput(int channel) {
 
 int16_t* TSoundEffect::generate(int16_t* from, int16_t* to) {
     int16_t* position = from;
-    const bool noise = record_.noise.mode != 0;
+    const uint8_t mode = record_.noise.mode;
+    const bool noise1 = (mode & 1) != 0, noise2 = (mode & 2) != 0;
     while (position < to && framesLeft_ > 0) {
         if (--samplesLeftInFrame_ == 0) {
             samplesLeftInFrame_ = kSamplesPerFrame;
             --framesLeft_;
             advanceFrame();
         }
-        if (noise) advanceNoise();
-        addSample(*position, 2 * (toneOutput(0) + toneOutput(1)));
+        if (mode != 0) advanceNoise();
+        const int32_t sum = toneOutput(tone_[0], amplitudeShift_, noise1, noiseLevel_) +
+                            toneOutput(tone_[1], amplitudeShift_, noise2, noiseLevel_);
+        addSample(*position, 2 * sum);
         ++position;
     }
     return position;

@@ -78,7 +78,8 @@ class TSoundEffect {
     void startVolume(int channel);
     void advanceFrame();
     void advanceNoise();
-    int32_t toneOutput(int channel);
+    // One sample of a square channel; `noise` flips its level with the noise source.
+    static int32_t toneOutput(ToneChannel& ch, int amplitudeShift, bool noise, bool noiseLevel);
 
     NoiseRunGenerator& runs_;
     const int amplitudeShift_;
