@@ -235,7 +235,10 @@ class Compiler {
             return;
         }
         const std::string_view name = rest.substr(0, equals);
-        if (name.size() > kMaxMacroNameLength) return;
+        if (name.size() > kMaxMacroNameLength) {
+            header_ = Header::kNone;  // its continuation lines belong to no macro either
+            return;
+        }
         const std::optional<int> number = MacroNumber(StripDollars(name), true);
         lastMacro_ = *number;
         CompileMml(rest.substr(equals + 1), song_.macros[static_cast<size_t>(*number)]);

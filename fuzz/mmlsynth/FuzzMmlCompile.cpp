@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kVoiceChunks = 2;       // 0.25 s with the real voices
-constexpr int kSequencerChunks = 40;  // 5 s of sequencing
+constexpr int kVoiceChunks = 1;       // 0.125 s with the real voices
+constexpr int kSequencerChunks = 24;  // 3 s of sequencing
 
 void CheckBuffer(const std::vector<uint8_t>& buffer) {
     if (buffer.empty()) return;

@@ -118,7 +118,7 @@ TEST(SongCompiler, FullMacroTableAndOverlongNames) {
     for (int i = 0; i < 256; ++i)
         text += "STR:M" + std::to_string(i) + "=r\n";
     text += "STR:EXTRA=c\n1:$EXTRA$ $OTHER$ $M3$\n";
-    text += "STR:" + std::string(255, 'Q') + "=d\n";
+    text += "STR:" + std::string(255, 'Q') + "=d\ne\n";  // ignored, with its continuation
     text += "2:$" + std::string(255, 'Q') + "$c\n";
     Compiled s;
     s.Compile(text);

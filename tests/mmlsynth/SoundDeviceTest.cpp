@@ -64,27 +64,19 @@ TEST(SoundDevice, KeyOnSetsDurationGateAndPitch) {
     EXPECT_EQ(v.remaining, 10016);
 }
 
-TEST(SoundDevice, KeyOnStartsPortamentoAndLfoCountdowns) {
+TEST(SoundDevice, KeyOnStartsAGlideFromThePreviousNote) {
     BareVoice v;
     v.Reset();
     v.previousNote = 45;
     v.note = 57;
     v.portamentoTicks = 4;
-    v.volumeLfoDepth = 2;
-    v.volumeLfoDelay = 3;
     v.pitchLfoDepth = 10;
-    v.pitchLfoDelay = 200;  // 200 * 626 does not fit in 16 bits
-    v.volumeLfoOffset = 5;
-    v.pitchLfoOffset = -7;
+    v.pitchLfoDelay = 200;  // 200 * 626 samples: the 16-bit countdown wraps
     v.KeyOn();
     EXPECT_EQ(v.glideStart, TSoundDevice::inc(45));
     EXPECT_EQ(v.glideEnd, TSoundDevice::inc(57));
     EXPECT_EQ(v.increment, v.glideStart);
-    EXPECT_EQ(v.portamentoStep, 1);
-    EXPECT_EQ(v.volumeLfoCountdown, 3 * 626);
     EXPECT_EQ(v.pitchLfoCountdown, static_cast<int16_t>(200 * 626));
-    EXPECT_EQ(v.volumeLfoOffset, 0);
-    EXPECT_EQ(v.pitchLfoOffset, 0);
 }
 
 TEST(SoundDevice, LongTiedNotesSaturateInsteadOfWrapping) {
@@ -101,33 +93,6 @@ TEST(SoundDevice, LongTiedNotesSaturateInsteadOfWrapping) {
     v.KeyOn();
     EXPECT_EQ(v.remaining, 0);
     EXPECT_EQ(v.gate, 0);
-}
-
-TEST(SoundDevice, ResetRestoresSongStartValues) {
-    BareVoice v;
-    v.length = 3;
-    v.volume = 2;
-    v.quantize = 1;
-    v.note = 40;
-    v.detune = 9;
-    v.volumeLfoDepth = 1;
-    v.pitchLfoDepth = 1;
-    v.portamentoTicks = 3;
-    v.remaining = 100;
-    v.gate = 50;
-    v.setTempo(200);
-    v.Reset();
-    EXPECT_EQ(v.length, 16);
-    EXPECT_EQ(v.volume, 15);
-    EXPECT_EQ(v.quantize, 7);
-    EXPECT_EQ(v.note, kRestNote);
-    EXPECT_EQ(v.detune, 0);
-    EXPECT_EQ(v.volumeLfoDepth, 0);
-    EXPECT_EQ(v.pitchLfoDepth, 0);
-    EXPECT_EQ(v.portamentoTicks, 0);
-    EXPECT_EQ(v.remaining, 0);
-    EXPECT_EQ(v.gate, 0);
-    EXPECT_EQ(v.samplesPerTick, 626);
 }
 
 }  // namespace
