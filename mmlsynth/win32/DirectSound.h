@@ -15,6 +15,7 @@
 #include <mmreg.h>
 
 #include <dsound.h>
+#undef PlaySound  // the waveform-audio macro of <mmsystem.h>; the player has its own
 
 #include <functional>
 #include <memory>
@@ -49,6 +50,8 @@ class TDirectSound : public TDirectX {
     // Creates the device on the default output; throws tonwerkel::Error
     // ("DirectSound を初期化できません") when DirectSound is missing or fails.
     TDirectSound();
+    // Adopts `sound` (its one reference), for example a stand-in in tests.
+    explicit TDirectSound(IDirectSound* sound) : sound_(sound) {}
     ~TDirectSound() override;
 
     HRESULT SetCooperativeLevel(HWND window, DWORD level);

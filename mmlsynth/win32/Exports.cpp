@@ -12,8 +12,6 @@
 #include "win32/DirectSound.h"
 #include "win32/LoadedLibraries.h"
 
-#undef PlaySound  // the waveform-audio macro of <mmsystem.h>, not the player's operation
-
 namespace tonwerkel {
 
 namespace {
