@@ -1,5 +1,6 @@
-// TThread on the standard library: a std::thread that waits at a start gate until the first
-// Resume, and a condition variable for self-suspension and idle waits. Used by native builds.
+// TThread on the standard library: the std::thread is made by the first Resume (until then
+// the thread counts as created suspended), and a condition variable serves self-suspension
+// and idle waits. Used by native builds.
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -11,45 +12,33 @@ namespace tonwerkel {
 struct TThread::Impl {
     std::mutex mutex;
     std::condition_variable wake;
-    bool started = false;        // the first Resume opened the start gate
-    bool abandoned = false;      // destroyed before it was ever started: skip the body
     bool resumePending = false;  // a Resume that SuspendSelf has not consumed yet
-    bool ended = false;
-    std::thread thread;
+    bool ended = false;          // the body has run to its end, or never will
+    std::thread thread;          // made by the first Resume: until then the thread is suspended
 };
 
-TThread::TThread() : impl_(std::make_unique<Impl>()) {
-    impl_->thread = std::thread([this] {
-        {
-            std::unique_lock lock(impl_->mutex);
-            impl_->wake.wait(lock, [this] { return impl_->started || impl_->abandoned; });
-            if (!impl_->started) return;
-        }
-        Run();
-        std::lock_guard lock(impl_->mutex);
-        impl_->ended = true;
-    });
-}
+TThread::TThread() : impl_(std::make_unique<Impl>()) {}
 
 TThread::~TThread() {
-    if (!impl_->thread.joinable()) return;
-    {
-        std::lock_guard lock(impl_->mutex);
-        if (!impl_->started) impl_->abandoned = true;
-        terminated_ = true;
-    }
-    impl_->wake.notify_all();
-    impl_->thread.join();
+    // The owner has ended the body with Terminate and WaitFor; this only covers a thread that
+    // never ran.
+    Terminate();
+    if (impl_->thread.joinable()) impl_->thread.join();
 }
 
 void TThread::Resume() {
     {
         std::lock_guard lock(impl_->mutex);
-        if (impl_->started) {
-            impl_->resumePending = true;
-        } else {
-            impl_->started = true;
+        if (impl_->ended) return;
+        if (!impl_->thread.joinable()) {
+            impl_->thread = std::thread([this] {
+                Run();
+                std::lock_guard lock(impl_->mutex);
+                impl_->ended = true;
+            });
+            return;
         }
+        impl_->resumePending = true;
     }
     impl_->wake.notify_all();
 }
@@ -63,10 +52,13 @@ void TThread::Terminate() {
 }
 
 void TThread::WaitFor() {
-    if (!impl_->thread.joinable()) return;
     {
         std::lock_guard lock(impl_->mutex);
-        impl_->started = true;  // a thread that never ran runs its body once so that it ends
+        if (!impl_->thread.joinable()) {
+            // A thread that never ran would only see that it is to end.
+            impl_->ended = true;
+            return;
+        }
     }
     impl_->wake.notify_all();
     impl_->thread.join();
@@ -74,7 +66,7 @@ void TThread::WaitFor() {
 
 bool TThread::Alive() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->thread.joinable() && !impl_->ended;
+    return !impl_->ended;
 }
 
 void TThread::Abandon() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -38,7 +39,10 @@ class FakeStreamBuffer : public StreamBuffer {
         uint32_t bytes = 0;
     };
 
-    explicit FakeStreamBuffer(uint32_t size) : memory_(size) {}
+    // Without `record` the buffer keeps neither its bytes nor a log of its calls (fuzzing).
+    FakeStreamBuffer(uint32_t size, bool record) : size_(size), record_(record) {
+        if (record) memory_.resize(size);
+    }
 
     uint32_t Write(uint32_t offset, const void* data, uint32_t bytes, bool wrap) override {
         uint32_t copied = Copy(offset, data, bytes, wrap);
@@ -56,13 +60,13 @@ class FakeStreamBuffer : public StreamBuffer {
             --failWrites_;
             return 0;
         }
-        const uint32_t size = static_cast<uint32_t>(memory_.size());
-        const uint32_t first = std::min(bytes, size - offset);
+        if (offset >= size_ || bytes > size_) std::abort();  // a lock DirectSound would refuse
+        const uint32_t first = std::min(bytes, size_ - offset);
+        const uint32_t copied = wrap ? bytes : first;
+        if (!record_) return copied;
         std::memcpy(memory_.data() + offset, data, first);
-        uint32_t copied = first;
-        if (wrap && bytes > first) {
-            std::memcpy(memory_.data(), static_cast<const uint8_t*>(data) + first, bytes - first);
-            copied = bytes;
+        if (copied > first) {
+            std::memcpy(memory_.data(), static_cast<const uint8_t*>(data) + first, copied - first);
         }
         events_.push_back({"write", offset, copied});
         written_.insert(written_.end(), static_cast<const uint8_t*>(data),
@@ -109,10 +113,10 @@ class FakeStreamBuffer : public StreamBuffer {
     }
     void Recreate() override {
         std::lock_guard lock(mutex_);
-        events_.push_back({"recreate"});
-        std::fill(memory_.begin(), memory_.end(), uint8_t{0});
         playing_ = false;
         volume_ = 0;
+        std::fill(memory_.begin(), memory_.end(), uint8_t{0});
+        if (record_) events_.push_back({"recreate"});
     }
 
     // Test side.
@@ -164,6 +168,8 @@ class FakeStreamBuffer : public StreamBuffer {
 
   private:
     std::mutex mutex_;
+    const uint32_t size_;
+    const bool record_;
     std::vector<uint8_t> memory_;
     std::vector<Event> events_;
     std::vector<uint8_t> written_;
@@ -178,7 +184,7 @@ class FakeStreamBuffer : public StreamBuffer {
 class FakeStreamDevice : public StreamDevice {
   public:
     std::unique_ptr<StreamBuffer> CreateStreamBuffer(uint32_t bytes) override {
-        auto buffer = std::make_unique<FakeStreamBuffer>(bytes);
+        auto buffer = std::make_unique<FakeStreamBuffer>(bytes, record);
         (bytes == kBgmBufferBytes ? bgm : effect) = buffer.get();
         return buffer;
     }
@@ -187,6 +193,7 @@ class FakeStreamDevice : public StreamDevice {
         if (restore_) restore_();
     }
 
+    bool record = true;  // passed to the buffers it makes
     FakeStreamBuffer* bgm = nullptr;
     FakeStreamBuffer* effect = nullptr;
 
