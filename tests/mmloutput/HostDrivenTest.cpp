@@ -6,7 +6,6 @@
 #include <string>
 
 #include "FakeOutput.h"
-#include "Synthesizer.h"
 #include "output/SynthesizerSource.h"
 
 namespace tonwerkel {
@@ -304,38 +303,6 @@ TEST(HostDriven, LostBuffersAreRecreatedAndTheStreamsGoOn) {
     rig.device.bgm->SetCursor(5 * kBlockBytes);
     EXPECT_GT(rig.player->Store(1), 0);
     EXPECT_EQ(rig.device.bgm->Events().front().offset, write);
-}
-
-// The bytes that reach the song buffer are exactly the synthesizer's blocks, in order.
-TEST(HostDriven, SongBufferReceivesTheSynthesizersSamples) {
-    const char song[] = "4:t150 l8 o4 cdefgab>c<bagfedc r4 v10 c4 e4 g4\r\n5:o3 l2 c g\r\n";
-    FakeStreamDevice device;
-    TMMLPlay2 player(false, MakeSynthesizerSource());
-    player.SetDevice(&device);
-    std::vector<uint8_t> text(song, song + sizeof song - 1);
-    const auto original = text;
-    ASSERT_TRUE(player.LoadBGMFromMem(text.data(), text.size()));
-    EXPECT_EQ(text, original);  // the caller's bytes stay unchanged
-    ASSERT_TRUE(player.PlayBGM());
-    for (int step = 1; step <= 10; ++step) {
-        device.bgm->SetCursor(step * 3 * kBlockBytes % kBgmBufferBytes);
-        player.Store(8);
-    }
-    const auto written = device.bgm->Written();
-    ASSERT_GT(written.size(), 30 * kBlockBytes);
-
-    Synthesizer reference;
-    reference.LoadSong(original.data(), original.size());
-    reference.ResetForPlay();
-    std::vector<int16_t> block(kBlockSamples);
-    size_t nonzero = 0;
-    for (size_t at = 0; at < written.size(); at += kBlockBytes) {
-        reference.RenderBgmBlock(block.data());
-        ASSERT_EQ(std::memcmp(written.data() + at, block.data(), kBlockBytes), 0)
-            << "block " << at / kBlockBytes;
-        nonzero += std::count_if(block.begin(), block.end(), [](int16_t s) { return s != 0; });
-    }
-    EXPECT_GT(nonzero, 1000u);
 }
 
 // The samples of a 16-bit WAV file written by tonwerkel-render, as bytes.
