@@ -2,6 +2,7 @@
 #include "Sequencer.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace tonwerkel {
 namespace {
