@@ -1,7 +1,10 @@
-// Entry of tonwerkel.dll.
+// Entry of tonwerkel.dll: unloading the library finalises it.
 #include <windows.h>
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+#include "win32/Exports.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
+    if (reason == DLL_PROCESS_DETACH) tonwerkel::UnloadLibrary(reserved != nullptr);
     return TRUE;
 }
