@@ -1,5 +1,5 @@
-// The waveform output that the Ogg Vorbis stream player writes to: a PCM device with a
-// fixed number of buffer slots that are prepared, written and returned one by one.
+// The waveform output that the stream players write to: a PCM device with a fixed
+// number of buffer slots that are prepared, written and returned one by one.
 // The Win32 implementation wraps waveOut; tests hand in a recording fake.
 #pragma once
 
@@ -57,6 +57,10 @@ class WaveOutput {
     virtual bool Unprepare(int slot) = 0;
     // Stops output and returns every queued slot (each one reported as played).
     virtual void Reset() = 0;
+    // Halts the device where it is, keeping the queued slots, and goes on from there.
+    // A device that cannot pause does nothing.
+    virtual void Pause() {}
+    virtual void Restart() {}
     // Bytes played since Open, or nothing when the device cannot tell.
     virtual std::optional<std::uint64_t> PositionBytes() = 0;
     virtual void Close() = 0;

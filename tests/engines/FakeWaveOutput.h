@@ -1,5 +1,6 @@
 // A WaveOutput that records every buffer written to it. Buffers are reported played
-// either when the test says so (CompleteOldest) or at once (autoComplete).
+// either when the test says so (CompleteOldest) or at once (autoComplete), but not while
+// the device is paused.
 #pragma once
 
 #include <condition_variable>
@@ -31,12 +32,12 @@ class FakeWaveOutput final : public WaveOutput {
             }
     }
 
-    // Reports the oldest queued buffer played; false when none is queued.
+    // Reports the oldest queued buffer played; false when none is queued (or paused).
     bool CompleteOldest() {
         WaveOutputListener* listener;
         {
             std::lock_guard lock(mutex_);
-            if (queue_.empty()) return false;
+            if (queue_.empty() || paused_) return false;
             int slot = queue_.front();
             queue_.pop_front();
             slots_[slot].inDevice = false;
@@ -88,6 +89,10 @@ class FakeWaveOutput final : public WaveOutput {
     }
     int Opens() const { return opens_; }
     int Resets() const { return resets_; }
+    bool IsPaused() const {
+        std::lock_guard lock(mutex_);
+        return paused_;
+    }
     bool AnySlotPrepared() const {
         std::lock_guard lock(mutex_);
         for (const Slot& slot : slots_)
@@ -101,6 +106,7 @@ class FakeWaveOutput final : public WaveOutput {
         ++opens_;
         if (refuseOpen || devices == 0) return false;
         open_ = true;
+        paused_ = false;
         format_ = format;
         listener_ = listener;
         position_ = 0;
@@ -135,8 +141,27 @@ class FakeWaveOutput final : public WaveOutput {
     }
     void Reset() override {
         ++resets_;
+        {
+            std::lock_guard lock(mutex_);
+            paused_ = false;
+        }
         while (CompleteOldest()) {
         }
+    }
+    void Pause() override {
+        std::lock_guard lock(mutex_);
+        paused_ = true;
+    }
+    void Restart() override {
+        bool complete;
+        {
+            std::lock_guard lock(mutex_);
+            paused_ = false;
+            complete = autoComplete_;
+        }
+        if (complete)
+            while (CompleteOldest()) {
+            }
     }
     std::optional<std::uint64_t> PositionBytes() override {
         std::lock_guard lock(mutex_);
@@ -161,6 +186,7 @@ class FakeWaveOutput final : public WaveOutput {
     std::condition_variable changed_;
     bool autoComplete_;
     bool open_ = false;
+    bool paused_ = false;
     PcmFormat format_;
     WaveOutputListener* listener_ = nullptr;
     Slot slots_[kSlotCount];

@@ -72,6 +72,14 @@ void WinWaveOutput::Reset() {
     if (device_) waveOutReset(device_);
 }
 
+void WinWaveOutput::Pause() {
+    if (device_) waveOutPause(device_);
+}
+
+void WinWaveOutput::Restart() {
+    if (device_) waveOutRestart(device_);
+}
+
 std::optional<std::uint64_t> WinWaveOutput::PositionBytes() {
     if (!device_) return std::nullopt;
     MMTIME time = {};

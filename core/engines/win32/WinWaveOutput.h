@@ -23,6 +23,8 @@ class WinWaveOutput final : public WaveOutput {
     bool Write(int slot) override;
     bool Unprepare(int slot) override;
     void Reset() override;
+    void Pause() override;
+    void Restart() override;
     std::optional<std::uint64_t> PositionBytes() override;
     void Close() override;
 

@@ -1,0 +1,189 @@
+// Feeder thread, buffer cycling and device hand-off shared by the stream players.
+#include "engines/WaveFeeder.h"
+
+namespace hgf {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kFeedPause = 1ms;         // between two feeds
+constexpr auto kDrainPoll = 10ms;        // end of stream: interval of the position readings
+constexpr int kDrainPolls = 3000;        // ... at most 30 s
+constexpr auto kUnprepareRetry = 100ms;  // Close: a buffer the device still holds
+constexpr int kUnprepareRetries = 50;    // ... at most 5 s, then the block is left to it
+
+}  // namespace
+
+WaveFeeder::WaveFeeder(WaveOutput& output) : output_(output) {}
+
+WaveFeeder::~WaveFeeder() {
+    Close();
+}
+
+void WaveFeeder::SetRunState(RunState state) {
+    {
+        std::lock_guard lock(stateMutex_);
+        runState_ = state;
+    }
+    stateChanged_.notify_all();
+}
+
+bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options options) {
+    Close();
+    source_ = &source;
+    options_ = std::move(options);
+    current_ = 0;
+    filled_ = 0;
+    ended_ = false;
+    playedOut_ = false;
+    queued_ = 0;
+    runState_ = kQuit;
+    slots_.emplace(kBufferCount);
+
+    if (options_.bufferBytes == 0 || !output_.Open(format, this)) {
+        Close();
+        return false;
+    }
+    outputOpen_ = true;
+    runState_ = kHold;
+    try {
+        for (auto& block : blocks_)
+            block = std::make_unique_for_overwrite<std::uint8_t[]>(options_.bufferBytes);
+        feeder_ = std::thread(&WaveFeeder::FeederLoop, this);
+    } catch (...) {  // no memory for the buffers, or no thread
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void WaveFeeder::Run() {
+    if (feeder_.joinable()) SetRunState(kRun);
+}
+
+void WaveFeeder::Hold() {
+    if (feeder_.joinable()) SetRunState(kHold);
+}
+
+void WaveFeeder::PauseDevice() {
+    if (!feeder_.joinable()) return;
+    SetRunState(kHold);
+    output_.Pause();
+}
+
+void WaveFeeder::RestartDevice() {
+    if (!feeder_.joinable()) return;
+    output_.Restart();
+    SetRunState(kRun);
+}
+
+void WaveFeeder::Close() {
+    // The feeder ends before the device returns the buffers, so no buffer is freed
+    // while it is being filled.
+    if (feeder_.joinable()) {
+        SetRunState(kQuit);
+        slots_->release();  // the unit above the buffer count: wakes a waiting feeder
+        feeder_.join();
+    }
+    if (outputOpen_) {
+        output_.Reset();
+        for (int slot = 0; slot < kBufferCount; ++slot) {
+            int tries = 0;
+            while (!output_.Unprepare(slot) && ++tries < kUnprepareRetries)
+                std::this_thread::sleep_for(kUnprepareRetry);
+            // A block the device never gave back stays allocated rather than freed under it.
+            if (tries >= kUnprepareRetries) (void)blocks_[slot].release();
+        }
+        output_.Close();
+        outputOpen_ = false;
+    }
+    for (auto& block : blocks_)
+        block.reset();
+    source_ = nullptr;
+    current_ = 0;
+    filled_ = 0;
+    runState_ = kQuit;
+}
+
+void WaveFeeder::BufferDone() {
+    --queued_;
+    if (slots_) slots_->release();
+}
+
+bool WaveFeeder::AcquireSlot() {
+    // An untimed wait: timed semaphore waits spin in the standard library. Close adds a
+    // unit of its own to wake a feeder that waits here.
+    slots_->acquire();
+    return !QuitRequested();
+}
+
+void WaveFeeder::FeederLoop() {
+    for (;;) {
+        {
+            std::unique_lock lock(stateMutex_);
+            if (stateChanged_.wait_for(lock, kFeedPause, [&] { return runState_ == kQuit; }))
+                return;
+            // Held: nothing to do until the run state changes (unless the stream has
+            // ended and only the played buffers remain to be counted).
+            stateChanged_.wait(lock, [&] { return runState_ != kHold || ended_; });
+            if (runState_ == kQuit) return;
+        }
+        if (ended_) return CollectPlayedBuffers();
+        if (!AcquireSlot()) return;
+        if (runState_ != kRun) {  // paused (or closing) while waiting for a buffer
+            slots_->release();
+            continue;
+        }
+        FeedResult result = FeedOneBuffer();
+        if (result.ended) ended_ = true;
+        if (!result.queued) slots_->release();
+    }
+}
+
+void WaveFeeder::CollectPlayedBuffers() {
+    // Every queued buffer holds one unit until the device has played it: once all of
+    // them are back here, the whole stream has been heard.
+    for (int unit = 0; unit < kBufferCount; ++unit)
+        if (!AcquireSlot()) return;
+    playedOut_ = true;
+    if (options_.onPlayedOut) options_.onPlayedOut();
+    std::unique_lock lock(stateMutex_);
+    stateChanged_.wait(lock, [&] { return runState_ == kQuit; });
+}
+
+WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
+    // Decode only into a buffer that the device has given back.
+    if (filled_ == 0 && !output_.Unprepare(current_)) return {};
+    std::uint8_t* block = blocks_[current_].get();
+
+    const PcmSource::Fill status = source_->Decode(block, options_.bufferBytes, filled_);
+    if (status == PcmSource::Fill::kRetry) return {};  // kept for later
+    const bool ended = status == PcmSource::Fill::kEnded;
+    if (ended && options_.drainBeforeLastBuffer) WaitForDrain();
+    if (filled_ == 0) return {false, ended};
+
+    if (!output_.Prepare(current_, block, filled_)) return {};
+    ++queued_;
+    if (!output_.Write(current_)) {
+        --queued_;
+        output_.Unprepare(current_);
+        return {};
+    }
+    current_ = (current_ + 1) % kBufferCount;
+    filled_ = 0;
+    return {true, ended};
+}
+
+void WaveFeeder::WaitForDrain() {
+    // The queued buffers play out before the last, partly filled one follows.
+    std::uint64_t previous = 0;
+    for (int i = 0; i < kDrainPolls; ++i) {
+        std::optional<std::uint64_t> position = output_.PositionBytes();
+        if (!position || *position == previous) return;
+        previous = *position;
+        std::unique_lock lock(stateMutex_);
+        if (stateChanged_.wait_for(lock, kDrainPoll, [&] { return runState_ == kQuit; })) return;
+    }
+}
+
+}  // namespace hgf
