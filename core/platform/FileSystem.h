@@ -35,6 +35,11 @@ class InputFile {
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
     // True once a read has failed for another reason than the end of the file.
     virtual bool HasError() const = 0;
+    // The file's size in bytes, or nothing when it cannot be told.
+    virtual std::optional<std::uint64_t> Size() { return std::nullopt; }
+    // Moves the read position to `offset` bytes from the start (past the end, reads return
+    // nothing); false when the file cannot seek.
+    virtual bool Seek(std::uint64_t offset) { return false; }
 };
 
 class OutputFile {

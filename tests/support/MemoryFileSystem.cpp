@@ -77,6 +77,12 @@ class MemoryInput final : public InputFile {
         return count;
     }
     bool HasError() const override { return false; }
+    std::optional<std::uint64_t> Size() override { return contents_.size(); }
+    bool Seek(std::uint64_t offset) override {
+        // Past the end, like the platform's files: reads then return nothing.
+        position_ = static_cast<std::size_t>(std::min<std::uint64_t>(offset, contents_.size()));
+        return true;
+    }
 
   private:
     MemoryFileSystem& owner_;

@@ -43,6 +43,15 @@ class StdioInput final : public InputFile {
         return std::fread(buffer, 1, size, file_);
     }
     bool HasError() const override { return std::ferror(file_) != 0; }
+    std::optional<std::uint64_t> Size() override {
+        struct stat status;
+        if (fstat(fileno(file_), &status) != 0) return std::nullopt;
+        return static_cast<std::uint64_t>(status.st_size);
+    }
+    bool Seek(std::uint64_t offset) override {
+        return offset <= 0x7FFFFFFFFFFFFFFFull &&
+               fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
+    }
 
   private:
     std::FILE* file_;

@@ -40,6 +40,17 @@ class HandleInput final : public InputFile {
         return got;
     }
     bool HasError() const override { return error_; }
+    std::optional<std::uint64_t> Size() override {
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file_, &size)) return std::nullopt;
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+    bool Seek(std::uint64_t offset) override {
+        LARGE_INTEGER distance;
+        distance.QuadPart = static_cast<LONGLONG>(offset);
+        return offset <= 0x7FFFFFFFFFFFFFFFull &&
+               SetFilePointerEx(file_, distance, nullptr, FILE_BEGIN) != 0;
+    }
 
   private:
     HANDLE file_;
