@@ -94,12 +94,15 @@ void PlayerController::OnListReady(std::uintptr_t rowCount) {
         return;
     }
     Playlist& live = parts_.liveList;
+    TitleReader* titles = services_.titleReader;
+    if (titles) titles->Stop();  // it must not write into the rows being replaced
     // A mode chosen while the load ran is kept; the staging list carries the older one.
     PlayMode mode = live.GetPlayMode();
     live.CopyContentFrom(parts_.stagingList);
     live.SetPlayMode(mode);
     PushLoadHistory(parts_.settings.loadHistory, live.SourcePath());
     window.FillList(live);
+    if (titles && parts_.settings.ListItemName == 1) titles->Start(live);
     SetStatusText("");
     window.SelectListRow(live.GetCurrentIndex());
     PlayCurrentItem();
@@ -135,6 +138,7 @@ void PlayerController::SetVolume(std::uint8_t volume) {
 }
 
 void PlayerController::Stop() {
+    if (services_.titleReader) services_.titleReader->Stop();
     services_.playback.Stop();
 }
 

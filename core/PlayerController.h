@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engines/PlaybackControl.h"
+#include "engines/TitleReader.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Messenger.h"
@@ -94,6 +95,9 @@ class PlayerController {
         PlayerPlayback& playback;
         FileSystem& fileSystem;  // the list is saved through it
         Clock& clock;
+        // Replaces the live list's titles with the files' tag titles when ListItemName
+        // is set; null: the rows keep their names.
+        TitleReader* titleReader = nullptr;
     };
 
     PlayerController(Parts parts, Services services);
@@ -108,7 +112,8 @@ class PlayerController {
     void RequestLoad(const std::string& sourcePath, const std::string& resumePath);
 
     // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
-    // was found; the live list and its playback stay as they are).
+    // was found; the live list and its playback stay as they are). A title reader still
+    // busy with the old rows is stopped before they are replaced.
     void OnListReady(std::uintptr_t rowCount);
 
     // Plays the live list's current row, then records it as the last played file and at
@@ -125,7 +130,7 @@ class PlayerController {
     // The volume popup moved: applies `volume` (0-100) to the current playback.
     void SetVolume(std::uint8_t volume);
 
-    // Stops the current playback (the window closes).
+    // Stops the current playback and the title reader (the window closes).
     void Stop();
 
     void SetStatusText(std::string text);

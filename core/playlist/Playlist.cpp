@@ -148,10 +148,13 @@ void Playlist::MarkUnplayable(std::int32_t index) {
     if (!row.played) ++unplayableUnplayed_;
 }
 
-void Playlist::SetItemTitle(std::int32_t index, std::string title) {
+bool Playlist::SetItemTitle(std::int32_t index, const std::string& path, std::string title) {
     std::lock_guard lock(mutex_);
-    if (static_cast<std::uint32_t>(index) >= items_.size()) return;
-    items_[static_cast<std::size_t>(index)].title = std::move(title);
+    if (static_cast<std::uint32_t>(index) >= items_.size()) return false;
+    PlaylistItem& row = items_[static_cast<std::size_t>(index)];
+    if (row.path != path) return false;
+    row.title = std::move(title);
+    return true;
 }
 
 // --- Current row and play order ---

@@ -98,8 +98,9 @@ class Playlist {
     // Marks a row that is missing or that no engine accepted; the play order never
     // chooses it again. Indexes outside the list are ignored.
     void MarkUnplayable(std::int32_t index);
-    // Replaces the shown title of a row (the tag-title reader).
-    void SetItemTitle(std::int32_t index, std::string title);
+    // Replaces the shown title of row `index` (the tag-title reader) if that row still
+    // holds `path`; false when it does not (the list changed meanwhile).
+    bool SetItemTitle(std::int32_t index, const std::string& path, std::string title);
 
     // --- Current row and play order ---
 

@@ -4,7 +4,10 @@
 // that record what they were asked to do.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "CoreIds.h"
 #include "FakeClock.h"
@@ -145,9 +148,19 @@ class PlayerControllerTest : public testing::Test {
     Playlist staging{Services()};
     FakeWindow window;
     FakePlayback playback{live};
+    // The files' tag titles, read slowly enough for a list to change during a run.
+    std::map<std::string, std::string> tagTitles;
+    std::chrono::milliseconds tagReadTime{0};
+    TitleReader titleReader{[this](const std::string& path, std::string& title) {
+        std::this_thread::sleep_for(tagReadTime);
+        auto found = tagTitles.find(path);
+        if (found == tagTitles.end()) return false;
+        title = found->second;
+        return true;
+    }};
     PlayerController controller{
         PlayerController::Parts{playHistory, live, busy, status, settings, staging},
-        PlayerController::Services{window, playback, fs, clock}};
+        PlayerController::Services{window, playback, fs, clock, &titleReader}};
 };
 
 TEST_F(PlayerControllerTest, LoadHandsTheListOverAndPlaysTheResumedRow) {
@@ -366,6 +379,49 @@ TEST_F(PlayerControllerTest, SaveWritesTheLiveListUnlessCancelled) {
     ASSERT_TRUE(written);
     EXPECT_NE(written->find("C:\\Other\\x.ogg"), std::string::npos);
     EXPECT_NE(written->find("C:\\Other\\y.ogg"), std::string::npos);
+}
+
+TEST_F(PlayerControllerTest, WithListItemNameTaggedRowsShowTheirTagTitles) {
+    tagTitles = {{"C:\\Music\\a.ogg", "First song"}, {"C:\\Music\\c.ogg", "Third song"}};
+    Load("C:\\Music");
+    titleReader.Wait();
+    EXPECT_EQ(live.GetItem(1).title, "a.ogg");  // the option is off
+
+    settings.ListItemName = 1;
+    Load("C:\\Music");
+    titleReader.Wait();
+    std::vector<std::string> titles;
+    for (const PlaylistItem& row : live.Items())
+        titles.push_back(row.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Music", "First song", "b.ogg", "Third song"}));
+    EXPECT_EQ(live.GetItem(1).path, "C:\\Music\\a.ogg");
+}
+
+TEST_F(PlayerControllerTest, TheTitleReaderStopsBeforeTheListIsReplaced) {
+    for (char name = 'd'; name <= 'z'; ++name) {
+        const std::string path = std::string("C:\\Music\\") + name + ".ogg";
+        fs.AddFile(path);
+        tagTitles[path] = std::string("Tagged ") + name;
+    }
+    tagReadTime = std::chrono::milliseconds(5);
+    settings.ListItemName = 1;
+    Load("C:\\Music");
+    // The same folder again with the option off, while the first run is still reading:
+    // the rows have the same paths, and none of them may take a tag title any more.
+    settings.ListItemName = 0;
+    Load("C:\\Music");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (const PlaylistItem& row : live.Items()) {
+        EXPECT_EQ(row.title.find("Tagged"), std::string::npos) << row.title;
+    }
+
+    // Closing stops a run as well.
+    settings.ListItemName = 1;
+    Load("C:\\Music");
+    controller.Stop();
+    const std::deque<PlaylistItem> stopped = live.Items();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(live.Items(), stopped);
 }
 
 }  // namespace

@@ -179,9 +179,10 @@ TEST_F(PlaylistTest, RowAccessIsSafeOutsideTheList) {
     EXPECT_EQ(list.GetItem(-1), PlaylistItem{});
     list.MarkUnplayable(-3);
     list.MarkUnplayable(2);
-    list.SetItemTitle(5, "x");
+    EXPECT_FALSE(list.SetItemTitle(5, "C:\\a.mp3", "x"));
     EXPECT_TRUE(list.HasChoosableRow());
-    list.SetItemTitle(1, "Title from tags");
+    EXPECT_FALSE(list.SetItemTitle(1, "C:\\a.mp3", "Title of another row"));
+    EXPECT_TRUE(list.SetItemTitle(1, "C:\\b.mp3", "Title from tags"));
     EXPECT_EQ(list.GetItem(1).title, "Title from tags");
     list.MarkUnplayable(1);
     list.MarkUnplayable(1);

@@ -1,0 +1,111 @@
+// The MP3 engine over the vbmp3 functions, and its process-wide callback context.
+#include "engines/Vbmp3Engine.h"
+
+#include <mutex>
+
+namespace hgf {
+namespace {
+
+// The MP3 callback context. Armed while an MP3 playback exists; the mutex is held while
+// the handler runs, so a disarm waits for a running handler and no late one follows.
+struct CallbackContext {
+    std::mutex mutex;
+    bool armed = false;
+    void (*onEnd)(void*) = nullptr;
+    void* context = nullptr;
+};
+
+CallbackContext& TheCallbackContext() {
+    static CallbackContext context;
+    return context;
+}
+
+constexpr int32_t kDisarm = -2;
+constexpr int32_t kArm = -1;
+
+}  // namespace
+
+const Vbmp3Functions& LinkedVbmp3Functions() {
+    static const Vbmp3Functions functions = {
+        vbmp3_init,   vbmp3_open,         vbmp3_callback, vbmp3_setSoftVolume,
+        vbmp3_reload, vbmp3_play,         vbmp3_pause,    vbmp3_restart,
+        vbmp3_close,  vbmp3_stopCallback, vbmp3_free,     vbmp3_getFileTagInfo};
+    return functions;
+}
+
+Vbmp3Engine::Vbmp3Engine(const Vbmp3Functions& functions) : functions_(functions) {}
+
+Vbmp3Engine::~Vbmp3Engine() {
+    EndCallback(kDisarm, 0);
+}
+
+bool Vbmp3Engine::Open(const std::string& path) {
+    functions_.init();
+    VBMP3_INPUT_INFO info = {};
+    if (functions_.open(path.c_str(), &info) == 1) return true;
+    functions_.free();
+    return false;
+}
+
+void Vbmp3Engine::ArmEndCallback(void (*onEnd)(void* context), void* context) {
+    {
+        CallbackContext& callback = TheCallbackContext();
+        std::lock_guard lock(callback.mutex);
+        callback.onEnd = onEnd;
+        callback.context = context;
+        callback.armed = onEnd != nullptr;
+    }
+    functions_.callback(&Vbmp3Engine::EndCallback);
+}
+
+void Vbmp3Engine::SetVolume(int volume) {
+    functions_.setSoftVolume(volume, volume);
+    functions_.reload();
+}
+
+void Vbmp3Engine::Play() {
+    functions_.play();
+}
+
+void Vbmp3Engine::Pause() {
+    functions_.pause();
+}
+
+void Vbmp3Engine::Restart() {
+    functions_.restart();
+}
+
+void Vbmp3Engine::Close() {
+    EndCallback(kDisarm, 0);
+    functions_.close();
+    functions_.stopCallback();
+    functions_.free();
+}
+
+void VBMP3_CALL Vbmp3Engine::EndCallback(int32_t code, intptr_t) {
+    CallbackContext& callback = TheCallbackContext();
+    std::lock_guard lock(callback.mutex);
+    switch (code) {
+        case kDisarm:
+            callback.armed = false;
+            break;
+        case kArm:
+            callback.armed = callback.onEnd != nullptr;
+            break;
+        case VBMP3_END_OF_FILE:
+            if (callback.armed) callback.onEnd(callback.context);
+            break;
+        default:
+            break;
+    }
+}
+
+bool ReadTagTitle(const Vbmp3Functions& functions, const std::string& path, std::string& title) {
+    VBMP3_TAG_INFO tag = {};
+    if (functions.getFileTagInfo(path.c_str(), &tag) != 1) return false;
+    tag.title[sizeof tag.title - 1] = '\0';
+    title = tag.title;
+    return !title.empty();
+}
+
+}  // namespace hgf

@@ -1,0 +1,65 @@
+// Opening an MP3 file onto the device, and its decoder as the feeder's source.
+#include "engines/vbmp3/Mp3Player.h"
+
+#include <algorithm>
+
+namespace hgf::vbmp3 {
+
+Mp3Player::Mp3Player(FileSystem& files, WaveOutput& output)
+    : files_(files), output_(output), feeder_(output) {}
+
+Mp3Player::~Mp3Player() {
+    Close();
+}
+
+std::uint32_t Mp3Player::BufferBytes(const PcmFormat& format) {
+    const std::uint32_t frames = std::max(1u, format.samplesPerSecond / kBuffersPerSecond);
+    return frames * format.blockAlign;
+}
+
+bool Mp3Player::Open(const std::string& path, std::function<void()> onPlayedOut) {
+    Close();
+    left_ = 100;
+    right_ = 100;
+    if (output_.DeviceCount() == 0) return false;
+    if (!stream_.Open(files_.OpenRead(path))) return false;
+    const PcmFormat format = PcmFormat::Pcm16(stream_.Channels(), stream_.Rate());
+    WaveFeeder::Options options;
+    options.bufferBytes = BufferBytes(format);
+    options.onPlayedOut = std::move(onPlayedOut);
+    if (!feeder_.Open(format, *this, options)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void Mp3Player::SetVolume(int left, int right) {
+    left_ = std::clamp(left, 0, 100);
+    right_ = std::clamp(right, 0, 100);
+}
+
+void Mp3Player::Play() {
+    feeder_.Run();
+}
+
+void Mp3Player::Pause() {
+    feeder_.PauseDevice();
+}
+
+void Mp3Player::Restart() {
+    feeder_.RestartDevice();
+}
+
+void Mp3Player::Close() {
+    feeder_.Close();
+    stream_.Close();
+}
+
+PcmSource::Fill Mp3Player::Decode(std::uint8_t* block, std::uint32_t capacity,
+                                  std::uint32_t& filled) {
+    const Mp3Stream::DecodeStatus status = stream_.Decode(block, capacity, filled, left_, right_);
+    return status == Mp3Stream::DecodeStatus::kEnded ? Fill::kEnded : Fill::kQueue;
+}
+
+}  // namespace hgf::vbmp3
