@@ -10,6 +10,7 @@
 #include "FileDialogFilters.h"
 #include "HelpPage.h"
 #include "PlayerCommands.h"
+#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "playlist/PlaylistFiles.h"
@@ -40,13 +41,19 @@ PlayerCore::PlayerCore()
     : liveList_(ListServices()),
       stagingList_(ListServices()),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
+      mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
       playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
-                       PlaybackEngines{.ogg = &oggPlayer_}),
+                       PlaybackEngines{.mp3 = &mp3Engine_, .ogg = &oggPlayer_}),
       playback_(playbackControl_),
-      controller_(
-          PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,
-                                  stagingList_},
-          PlayerController::Services{*this, playback_, TheWin32FileSystem(), SystemClock()}) {
+      titleReader_(
+          [](const std::string& path, std::string& title) {
+              return ReadTagTitle(LinkedVbmp3Functions(), path, title);
+          },
+          [this] { RepaintListTitles(); }),
+      controller_(PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,
+                                          stagingList_},
+                  PlayerController::Services{*this, playback_, TheWin32FileSystem(), SystemClock(),
+                                             &titleReader_}) {
     user32_ = LoadLibraryA("user32.dll");
     if (user32_) {
         setLayeredWindowAttributes_ = reinterpret_cast<SetLayeredWindowAttributesProc>(
@@ -204,6 +211,12 @@ void PlayerCore::FillList(const Playlist& list) {
     }
     SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
+}
+
+void PlayerCore::RepaintListTitles() {
+    // Runs on the title reader's thread: only marks the windows for repainting.
+    if (HWND combo = comboBox_.Handle()) InvalidateRect(combo, nullptr, FALSE);
+    if (HWND list = comboList_.Handle()) InvalidateRect(list, nullptr, FALSE);
 }
 
 int PlayerCore::ListRowCount() {

@@ -14,6 +14,9 @@
 #include "PlayerController.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
+#include "engines/TitleReader.h"
+#include "engines/Vbmp3Engine.h"
+#include "engines/vbmp3/Vbmp3Platform.h"
 #include "engines/win32/WinWaveOutput.h"
 #include "playlist/Playlist.h"
 #include "settings/Settings.h"
@@ -69,6 +72,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void SaveSettingsNow();
     // Alpha of the main window in single steps from `from` to `to`, both included.
     void FadeMainWindow(int from, int to);
+    // The title reader replaced titles: the combo box and its list draw them anew.
+    void RepaintListTitles();
 
     // PlayerWindow
     WindowHandle Handle() override { return mainWindow_.Handle(); }
@@ -114,8 +119,12 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     // The engines and the playback control of the live list.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
+    WinWaveOutput mp3Output_;                  // the MP3 library's device
+    vbmp3::PlatformInstallation mp3Platform_;  // the MP3 library's services
+    Vbmp3Engine mp3Engine_;
     PlaybackControl playbackControl_;
     EnginePlayback playback_;
+    TitleReader titleReader_;  // stopped before the live list changes, and at close
 
     PlayerController controller_;  // the commands, over the members above
 };
