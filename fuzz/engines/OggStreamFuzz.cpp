@@ -6,26 +6,10 @@
 #include <memory>
 #include <vector>
 
+#include "MemoryInput.h"
 #include "engines/OggVorbisStream.h"
 
 namespace {
-
-class MemoryInput final : public hgf::InputFile {
-  public:
-    MemoryInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t Read(void* buffer, std::size_t size) override {
-        std::size_t count = size < size_ - position_ ? size : size_ - position_;
-        if (count) std::memcpy(buffer, data_ + position_, count);
-        position_ += count;
-        return count;
-    }
-    bool HasError() const override { return false; }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t position_ = 0;
-};
 
 constexpr std::uint32_t kBlockBytes = 0x20000;
 constexpr std::uint64_t kMaxDecodedBytes = 32u << 20;  // keeps one input's run short
@@ -34,7 +18,7 @@ constexpr std::uint64_t kMaxDecodedBytes = 32u << 20;  // keeps one input's run 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     hgf::OggVorbisStream stream;
-    if (!stream.Open(std::make_unique<MemoryInput>(data, size))) return 0;
+    if (!stream.Open(std::make_unique<hgf::fuzz::MemoryInput>(data, size))) return 0;
     // The block has a guard area behind it that must stay untouched.
     std::vector<std::uint8_t> block(kBlockBytes + 64, 0xA5);
     std::uint64_t decoded = 0;
