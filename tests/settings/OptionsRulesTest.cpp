@@ -1,5 +1,5 @@
-// The options pages' window-free rules: the transparency text, the changed-state rule,
-// the off-timer controls and times, and the key capture with the key table it gives.
+// The options pages' window-free rules: the transparency text, the off-timer times, and
+// the key capture with the key table it gives.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -21,30 +21,7 @@ TEST(OptionsRules, TransparencyTextIsATruncatedPercentage) {
     EXPECT_EQ(OpacityOf(kDefaultAwayPosition), 100);
 }
 
-TEST(OptionsRules, WhichCommandsMarkAPageChanged) {
-    using enum OptionsPageKind;
-    for (OptionsPageKind page : {Libraries1, Layered, Other}) {
-        EXPECT_TRUE(CommandChangesPage(page, kNotifyClicked));
-        EXPECT_TRUE(CommandChangesPage(page, kNotifySelChange));
-        EXPECT_TRUE(CommandChangesPage(page, kNotifyEditChange));
-        EXPECT_FALSE(CommandChangesPage(page, 0x100));  // EN_SETFOCUS
-    }
-    EXPECT_TRUE(CommandChangesPage(Shortcuts, kNotifyClicked));
-    EXPECT_TRUE(CommandChangesPage(Shortcuts, kNotifyEditChange));
-    EXPECT_FALSE(CommandChangesPage(Shortcuts, kNotifySelChange));
-    for (OptionsPageKind page : {Libraries2, Keys})
-        EXPECT_FALSE(CommandChangesPage(page, kNotifyClicked));
-}
-
-TEST(OptionsRules, OffTimerControlsAndTimes) {
-    EXPECT_FALSE(OffTimerControlsFor(false, false).timeAndExitOnly);
-    EXPECT_FALSE(OffTimerControlsFor(false, false).shutdownChoices);
-    EXPECT_FALSE(OffTimerControlsFor(false, true).shutdownChoices);
-    EXPECT_TRUE(OffTimerControlsFor(true, false).timeAndExitOnly);
-    EXPECT_TRUE(OffTimerControlsFor(true, false).shutdownChoices);
-    EXPECT_TRUE(OffTimerControlsFor(true, true).timeAndExitOnly);
-    EXPECT_FALSE(OffTimerControlsFor(true, true).shutdownChoices);
-
+TEST(OptionsRules, OffTimerTimes) {
     ClockTime set{7, 45}, now{13, 2};
     EXPECT_EQ(OffTimerPreselection(true, set, now).hour, 7);
     EXPECT_EQ(OffTimerPreselection(false, set, now).minute, 2);
