@@ -1,0 +1,17 @@
+// Wave files made on the fly for the media engine tests: a sine tone, 16-bit mono 22050 Hz,
+// written with the synthesizer's own WAV writer.
+#pragma once
+
+#include <string>
+
+namespace hgf::test {
+
+// The bytes of a RIFF WAV file holding `seconds` of a `frequency` Hz sine at `amplitude`
+// of full scale.
+std::string EncodeToneWave(double frequency, double seconds, double amplitude = 0.5);
+
+// Writes EncodeToneWave's bytes to `path`; false on failure.
+bool WriteToneWave(const std::string& path, double frequency, double seconds,
+                   double amplitude = 0.5);
+
+}  // namespace hgf::test
