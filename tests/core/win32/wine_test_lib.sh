@@ -55,9 +55,12 @@ PlayListMode=0
 INI
 }
 
-# The rough frequency (Hz) of the sound captured in the WAV file "$1".
+source "$HGF_SOURCE_DIR/tests/support/capture_lib.sh"
+
+# The strongest frequency (whole Hz) of the sound captured in the WAV file "$1".
 captured_frequency() {
-  sox "$1" -n stat 2>&1 | sed -n 's/^Rough[[:space:]]*frequency:[[:space:]]*//p'
+  local sound="${1%.wav}-sound.wav"
+  capture_sound "$1" "$sound" && capture_peak_frequency "$sound"
 }
 
 # Succeeds when the picture "$1" is not a single colour.
