@@ -19,7 +19,7 @@
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
 #include "ToneOgg.h"
-#include "ToneWave.h"
+#include "MediaTestFiles.h"
 
 namespace hgf {
 namespace {

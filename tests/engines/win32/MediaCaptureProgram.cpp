@@ -15,7 +15,7 @@
 
 #include "CoreIds.h"
 #include "MediaTestSupport.h"
-#include "ToneWave.h"
+#include "MediaTestFiles.h"
 #include "engines/PlaybackControl.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
