@@ -71,6 +71,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void SaveSettingsNow();
     // Alpha of the main window in single steps from `from` to `to`, both included.
     void FadeMainWindow(int from, int to);
+    // CMD_OPTIONS: the options sheet, modal over the main window.
+    void OpenOptionsSheet();
 
     // PlayerWindow
     WindowHandle Handle() override { return mainWindow_.Handle(); }
