@@ -41,8 +41,10 @@ PlayerCore::PlayerCore()
     : liveList_(ListServices()),
       stagingList_(ListServices()),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
-      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
-                       PlaybackEngines{.ogg = &oggPlayer_}),
+      mediaEngine_(mci_),
+      playbackControl_(
+          liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+          PlaybackEngines{.media = &mediaEngine_, .mml = &mmlBridge_, .ogg = &oggPlayer_}),
       playback_(playbackControl_),
       controller_(
           PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,

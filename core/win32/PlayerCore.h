@@ -14,6 +14,8 @@
 #include "PlayerController.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
+#include "engines/win32/WinMediaEngine.h"
+#include "engines/win32/WinMmlBridge.h"
 #include "engines/win32/WinWaveOutput.h"
 #include "playlist/Playlist.h"
 #include "settings/Settings.h"
@@ -113,9 +115,13 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     int offTimerHour_ = 0;
     int offTimerMinute_ = 0;
 
-    // The engines and the playback control of the live list.
+    // The engines and the playback control of the live list. No SMF converter: without
+    // one the SmfkConfigFile setting changes nothing.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
+    WinMciChannel mci_;
+    WinMediaEngine mediaEngine_;
+    WinMmlBridge mmlBridge_;
     PlaybackControl playbackControl_;
     EnginePlayback playback_;
 

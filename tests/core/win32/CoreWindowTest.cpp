@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <mmsystem.h>
+#include <objbase.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -18,6 +20,7 @@
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
 #include "ToneOgg.h"
+#include "MediaTestFiles.h"
 
 namespace hgf {
 namespace {
@@ -416,6 +419,88 @@ TEST_F(CoreWindowTest, NothingFoundLeavesTheListPlayingAndDropsTheHistoryEntry) 
     EXPECT_EQ(watcher.Answered(), 2);
     Command(CMD_PLAY_PAUSE);  // not busy any more
     EXPECT_EQ(core_->IsPlaying(), 0);
+}
+
+// Two wave files in the music folder, and an INI that resumes the first of them.
+class CoreMediaTest : public CoreWindowTest {
+  protected:
+    void WriteWavesAndResumeIni() {
+        ASSERT_TRUE(test::WriteToneWave(music_ + "\\a.wav", 440, 1.0));
+        ASSERT_TRUE(test::WriteToneWave(music_ + "\\b.wav", 660, 1.0));
+        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                 "\\a.wav\r\nPlayListMode=0\r\n");
+    }
+    // The main window has started row `index` (the end of a track may have advanced the
+    // current row before its message arrives).
+    bool WaitUntilRowStarted(int index, int timeoutMs) {
+        HWND combo = core_->GetComboBoxWindow();
+        return PumpUntil(
+            [&] {
+                return core_->GetCurrentIndex() == index &&
+                       SendMessageA(combo, CB_GETCURSEL, 0, 0) == index && core_->IsPlaying();
+            },
+            timeoutMs);
+    }
+    // The mode of the MCI device "music" of this process; empty when it is not open.
+    static std::string MciMusicMode() {
+        char mode[64] = "";
+        return mciSendStringA("status music mode", mode, sizeof mode, nullptr) == 0 ? mode : "";
+    }
+};
+
+TEST_F(CoreMediaTest, WavesPlayThroughTheFilterGraphOneAfterAnother) {
+    WriteWavesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_EQ(MciMusicMode(), "");  // DirectShow mode
+    // The media watcher reports the end; the main window plays the next row.
+    EXPECT_TRUE(WaitUntilRowStarted(2, 8000));
+    Close();
+    EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
+}
+
+TEST_F(CoreMediaTest, WithoutDirectShowTheMciNotificationPlaysTheNextRow) {
+    // COM already initialised for the multithreaded apartment on the window's thread makes
+    // the engine's set-up fail: every file goes to MCI.
+    struct MultithreadedApartment {
+        MultithreadedApartment() { result = CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+        ~MultithreadedApartment() {
+            if (SUCCEEDED(result)) CoUninitialize();
+        }
+        HRESULT result;
+    } apartment;
+    ASSERT_EQ(apartment.result, S_OK);
+    WriteWavesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_EQ(MciMusicMode(), "playing");
+    // MM_MCINOTIFY with MCI_NOTIFY_SUCCESSFUL reaches the main window, which advances.
+    EXPECT_TRUE(WaitUntilRowStarted(2, 8000));
+    EXPECT_EQ(MciMusicMode(), "playing");
+    Command(CMD_PLAY_PAUSE);
+    EXPECT_EQ(MciMusicMode(), "paused");
+    Close();
+    EXPECT_EQ(MciMusicMode(), "");
+    EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
+}
+
+TEST_F(CoreMediaTest, SongsPlayThroughTheSynthesizerForTheirPlayTime) {
+    for (const char* name : {"a.mml", "b.mml"})
+        std::ofstream(music_ + "\\" + name) << "4:t120 q8 v15 o4 l1 aaaa\r\n";
+    WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+             "\\a.mml\r\nPlayListMode=0\r\nMmlPlayTime=2\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_TRUE(GetModuleHandleA("tonwerkel.dll"));
+    EXPECT_TRUE(WaitUntilRowStarted(2, 6000));
+    EXPECT_GE(GetTickCount64() - start, 1800u);
+    EXPECT_TRUE(GetModuleHandleA("tonwerkel.dll"));
+    Close();
+    EXPECT_FALSE(GetModuleHandleA("tonwerkel.dll"));  // released when the playback stopped
 }
 
 TEST_F(CoreWindowTest, HotKeysPostTheirCommands) {
