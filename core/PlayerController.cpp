@@ -13,7 +13,94 @@ const char* const kStatusSearching = "[フォルダ検索中]";
 PlayerController::PlayerController(Parts parts, Services services)
     : parts_(parts), services_(services) {}
 
+// --- Calls from window messages: queued while a playback call runs ---
+
+bool PlayerController::DeferredWhilePlaying(std::function<void()> call) {
+    if (!inPlaybackCall_) return false;
+    deferred_.push_back(std::move(call));
+    return true;
+}
+
+void PlayerController::RunDeferred() {
+    while (!inPlaybackCall_ && !deferred_.empty()) {
+        std::function<void()> call = std::move(deferred_.front());
+        deferred_.pop_front();
+        call();
+    }
+}
+
+template <typename Call>
+auto PlayerController::CallPlayback(Call call) {
+    struct Busy {
+        bool& flag;
+        const bool outer;
+        explicit Busy(bool& f) : flag(f), outer(f) { flag = true; }
+        ~Busy() { flag = outer; }
+    } busy(inPlaybackCall_);
+    return call(services_.playback);
+}
+
 void PlayerController::Command(int commandId) {
+    if (DeferredWhilePlaying([this, commandId] { Command(commandId); })) return;
+    RunCommand(commandId);
+    RunDeferred();
+}
+
+void PlayerController::RequestLoad(const std::string& sourcePath, const std::string& resumePath) {
+    if (DeferredWhilePlaying([=, this] { RequestLoad(sourcePath, resumePath); })) return;
+    StartLoad(sourcePath, resumePath);
+    RunDeferred();
+}
+
+void PlayerController::OnListReady(std::uintptr_t rowCount) {
+    if (DeferredWhilePlaying([this, rowCount] { OnListReady(rowCount); })) return;
+    HandOver(rowCount);
+    RunDeferred();
+}
+
+bool PlayerController::PlayCurrentItem() {
+    if (DeferredWhilePlaying([this] { PlayCurrentItem(); })) return false;
+    bool started = PlayCurrent();
+    RunDeferred();
+    return started;
+}
+
+void PlayerController::PlayChosenRow(std::int32_t index) {
+    if (DeferredWhilePlaying([this, index] { PlayChosenRow(index); })) return;
+    parts_.liveList.SelectIndex(index);
+    PlayCurrent();
+    RunDeferred();
+}
+
+void PlayerController::OnMediaNotifySuccessful() {
+    if (DeferredWhilePlaying([this] { OnMediaNotifySuccessful(); })) return;
+    parts_.liveList.AdvancePlayOrder();
+    PlayCurrent();
+    RunDeferred();
+}
+
+void PlayerController::OnDoubleClick() {
+    if (DeferredWhilePlaying([this] { OnDoubleClick(); })) return;
+    if (!parts_.busy) CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
+    RunDeferred();
+}
+
+void PlayerController::SetVolume(std::uint8_t volume) {
+    if (DeferredWhilePlaying([this, volume] { SetVolume(volume); })) return;
+    CallPlayback([volume](PlayerPlayback& playback) { playback.SetVolume(volume); });
+    RunDeferred();
+}
+
+void PlayerController::Stop() {
+    if (DeferredWhilePlaying([this] { Stop(); })) return;
+    if (services_.titleReader) services_.titleReader->Stop();
+    CallPlayback([](PlayerPlayback& playback) { playback.Stop(); });
+    RunDeferred();
+}
+
+// --- What the calls do ---
+
+void PlayerController::RunCommand(int commandId) {
     if (!IsPlayerCommand(commandId)) return;
     if (parts_.busy && IsIgnoredWhileBusy(commandId)) return;
 
@@ -31,25 +118,25 @@ void PlayerController::Command(int commandId) {
             parts_.liveList.SetPlayMode(PLAY_MODE_REPEAT);
             break;
         case CMD_PLAY_PAUSE:
-            services_.playback.TogglePause();
+            CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
             break;
         case CMD_SKIP:
             Skip();
             break;
         case CMD_REPLAY:
-            PlayCurrentItem();
+            PlayCurrent();
             break;
         case CMD_PREV_PLAY:
             PlayPrevious();
             break;
         case CMD_CHANGE_FOLDER: {
             std::string folder;
-            if (window.ChooseFolder(folder)) RequestLoad(folder, {});
+            if (window.ChooseFolder(folder)) StartLoad(folder, {});
             break;
         }
         case CMD_LOAD_PLAYLIST: {
             std::string file;
-            if (window.ChoosePlaylistFile(file)) RequestLoad(file, {});
+            if (window.ChoosePlaylistFile(file)) StartLoad(file, {});
             break;
         }
         case CMD_SAVE_PLAYLIST:
@@ -72,7 +159,7 @@ void PlayerController::Command(int commandId) {
     }
 }
 
-void PlayerController::RequestLoad(const std::string& sourcePath, const std::string& resumePath) {
+void PlayerController::StartLoad(const std::string& sourcePath, const std::string& resumePath) {
     parts_.busy = 1;
     SetStatusText(kStatusSearching);
     parts_.stagingList.CopyContentFrom(parts_.liveList);
@@ -85,7 +172,7 @@ void PlayerController::RequestLoad(const std::string& sourcePath, const std::str
     parts_.stagingList.StartLoad(request);
 }
 
-void PlayerController::OnListReady(std::uintptr_t rowCount) {
+void PlayerController::HandOver(std::uintptr_t rowCount) {
     parts_.busy = 0;
     PlayerWindow& window = services_.window;
     if (rowCount == 0) {
@@ -105,16 +192,18 @@ void PlayerController::OnListReady(std::uintptr_t rowCount) {
     if (titles && parts_.settings.ListItemName == 1) titles->Start(live);
     SetStatusText("");
     window.SelectListRow(live.GetCurrentIndex());
-    PlayCurrentItem();
+    PlayCurrent();
 }
 
-bool PlayerController::PlayCurrentItem() {
+bool PlayerController::PlayCurrent() {
     Playlist& live = parts_.liveList;
     if (live.ItemCount() == 0) return false;
     PlayerWindow& window = services_.window;
     window.SelectListRow(live.GetCurrentIndex());
-    bool started = services_.playback.PlayUntilStarted({window.Handle(), MSG_PLAY_CURRENT},
-                                                       parts_.settings.Volume);
+    const NotifyTarget endOfTrack{window.Handle(), MSG_PLAY_CURRENT};
+    const std::uint8_t volume = parts_.settings.Volume;
+    bool started = CallPlayback(
+        [&](PlayerPlayback& playback) { return playback.PlayUntilStarted(endOfTrack, volume); });
     std::int32_t current = live.GetCurrentIndex();
     window.SelectListRow(current);
     if (!started) return false;
@@ -122,24 +211,6 @@ bool PlayerController::PlayCurrentItem() {
     lastPlayFile = live.GetItem(current).path;
     PutFirst(parts_.playHistory, lastPlayFile, PLAY_HISTORY_SIZE);
     return true;
-}
-
-void PlayerController::OnMediaNotifySuccessful() {
-    parts_.liveList.AdvancePlayOrder();
-    PlayCurrentItem();
-}
-
-void PlayerController::OnDoubleClick() {
-    if (!parts_.busy) services_.playback.TogglePause();
-}
-
-void PlayerController::SetVolume(std::uint8_t volume) {
-    services_.playback.SetVolume(volume);
-}
-
-void PlayerController::Stop() {
-    if (services_.titleReader) services_.titleReader->Stop();
-    services_.playback.Stop();
 }
 
 void PlayerController::SetStatusText(std::string text) {
@@ -157,7 +228,7 @@ void PlayerController::Skip() {
     } else {
         live.AdvancePlayOrder();
     }
-    PlayCurrentItem();
+    PlayCurrent();
 }
 
 void PlayerController::PlayPrevious() {
@@ -166,19 +237,19 @@ void PlayerController::PlayPrevious() {
     std::string previous = history[1];
     parts_.liveList.SelectByPath(previous);
     // The item that was playing when the walk back began stays at the front.
-    if (PlayCurrentItem()) history.pop_front();
+    if (PlayCurrent()) history.pop_front();
 }
 
 void PlayerController::LoadFromHistory(int n) {
     // Taken out first: a successful load puts the path back at the front.
     std::optional<std::string> source = TakeEntry(parts_.settings.loadHistory, n);
-    if (source) RequestLoad(*source, {});
+    if (source) StartLoad(*source, {});
 }
 
 void PlayerController::LoadFromShortcut(int n) {
     const auto& shortcuts = parts_.settings.folderShortcuts;
     if (static_cast<std::size_t>(n) >= shortcuts.size()) return;
-    RequestLoad(shortcuts[n], {});
+    StartLoad(shortcuts[n], {});
 }
 
 void PlayerController::SavePlaylist() {

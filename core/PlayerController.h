@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,9 @@ class PlayerWindow {
     virtual void Close() = 0;
 };
 
-// The playback control of the live list, as the main window uses it.
+// The playback control of the live list, as the main window uses it. A call may let the
+// window receive messages sent from other threads meanwhile (an engine that waits for its
+// device thread does), so the controller never calls it again from such a message.
 class PlayerPlayback {
   public:
     virtual ~PlayerPlayback() = default;
@@ -102,6 +105,11 @@ class PlayerController {
 
     PlayerController(Parts parts, Services services);
 
+    // The calls below come from window messages. One that arrives while a playback call is
+    // running (a loader's completion sent while an engine waits for its device, say) is
+    // queued and runs, in arrival order, as soon as the call that was running has ended;
+    // a queued PlayCurrentItem returns false.
+
     // A command 33775-33819 (others are ignored). While a load runs, the commands that
     // would start playback or another load, or save the list, do nothing.
     void Command(int commandId);
@@ -121,6 +129,9 @@ class PlayerController {
     // no row could be started nothing is recorded. True when an item started.
     bool PlayCurrentItem();
 
+    // A row chosen in the combo box: makes it current and plays it.
+    void PlayChosenRow(std::int32_t index);
+
     // The media control interface finished a track: advance the play order and play.
     void OnMediaNotifySuccessful();
 
@@ -136,6 +147,18 @@ class PlayerController {
     void SetStatusText(std::string text);
 
   private:
+    // Queues `call` while a playback call runs; true when it was queued.
+    bool DeferredWhilePlaying(std::function<void()> call);
+    // Runs the queued calls, once no playback call runs any more.
+    void RunDeferred();
+    // Runs `call` (one call into services_.playback) with the playback marked busy.
+    template <typename Call>
+    auto CallPlayback(Call call);
+
+    void RunCommand(int commandId);
+    void StartLoad(const std::string& sourcePath, const std::string& resumePath);
+    void HandOver(std::uintptr_t rowCount);
+    bool PlayCurrent();
     void Skip();
     void PlayPrevious();
     void LoadFromHistory(int n);
@@ -144,6 +167,8 @@ class PlayerController {
 
     Parts parts_;
     Services services_;
+    bool inPlaybackCall_ = false;                 // a services_.playback call is running
+    std::deque<std::function<void()>> deferred_;  // calls that arrived meanwhile, in order
 };
 
 }  // namespace hgf

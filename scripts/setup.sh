@@ -16,6 +16,9 @@ packages=(
   # A Japanese font: without one Wine realises the UI font with a Western character set
   # and draws Shift_JIS text as code page 1252.
   fonts-ipafont-gothic
+  # Wine's DirectShow parses and decodes media files through GStreamer: without these
+  # plugins its filter graph renders not even a wave file.
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
 )
 
 missing=()

@@ -17,6 +17,7 @@ struct FileAttributes {
 struct DirectoryEntry {
     std::string name;  // file or folder name without its path
     bool isDirectory = false;
+    bool isLink = false;  // a symbolic link or junction: its target may lie anywhere, even above
 };
 
 // One open directory enumeration, in the order the file system returns entries

@@ -53,6 +53,9 @@ bool FolderScan::ScanFolder(const std::string& folder) {
         if (entry.isDirectory) {
             // "." and ".." are never rows, not even when every file is taken.
             if (entry.name == "." || entry.name == "..") continue;
+            // A linked folder (junction, symbolic link) is not entered: it can lead back
+            // up the tree, and a scan must end.
+            if (entry.isLink) continue;
             if (options_.includeSubFolders) ScanFolder(folder + "\\" + entry.name);
             continue;
         }

@@ -207,10 +207,8 @@ void PlayerCore::OnComboNotification(HWND strip, int code) {
             break;
         case CBN_SELENDOK: {
             LRESULT selection = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-            if (selection != CB_ERR) {
-                liveList_.SelectIndex(static_cast<std::int32_t>(selection));
-                controller_.PlayCurrentItem();
-            }
+            if (selection != CB_ERR)
+                controller_.PlayChosenRow(static_cast<std::int32_t>(selection));
             break;
         }
         default:

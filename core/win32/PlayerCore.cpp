@@ -14,6 +14,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "playlist/PlaylistFiles.h"
+#include "settings/win32/OptionsSheet.h"
 #include "settings/win32/Win32ProfileStore.h"
 #include "win32/Choosers.h"
 #include "win32/CoreModule.h"
@@ -42,8 +43,11 @@ PlayerCore::PlayerCore()
       stagingList_(ListServices()),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
       mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
-      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
-                       PlaybackEngines{.mp3 = &mp3Engine_, .ogg = &oggPlayer_}),
+      mediaEngine_(mci_),
+      playbackControl_(
+          liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+          PlaybackEngines{
+              .mp3 = &mp3Engine_, .media = &mediaEngine_, .mml = &mmlBridge_, .ogg = &oggPlayer_}),
       playback_(playbackControl_),
       titleReader_(
           [](const std::string& path, std::string& title) {
@@ -292,6 +296,19 @@ void PlayerCore::OpenHelpPage() {
     if (length == 0 || length >= sizeof program) return;
     std::string page = HelpPagePath(program);
     ShellExecuteA(mainWindow_.Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void PlayerCore::OpenOptionsSheet() {
+    OptionsTarget target{settings_,
+                         liveList_,
+                         {offTimerEnabled_, offTimerHour_, offTimerMinute_},
+                         mainWindow_.Handle(),
+                         [this](int opacity) {
+                             SetWindowAlpha(mainWindow_.Handle(), 0, ClampAlpha(opacity),
+                                            LWA_ALPHA);
+                         },
+                         folderChooser_};
+    ShowOptionsSheet(target);
 }
 
 void PlayerCore::Close() {

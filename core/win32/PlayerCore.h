@@ -17,6 +17,8 @@
 #include "engines/TitleReader.h"
 #include "engines/Vbmp3Engine.h"
 #include "engines/vbmp3/Vbmp3Platform.h"
+#include "engines/win32/WinMediaEngine.h"
+#include "engines/win32/WinMmlBridge.h"
 #include "engines/win32/WinWaveOutput.h"
 #include "playlist/Playlist.h"
 #include "settings/Settings.h"
@@ -74,6 +76,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void FadeMainWindow(int from, int to);
     // The title reader replaced titles: the combo box and its list draw them anew.
     void RepaintListTitles();
+    // CMD_OPTIONS: the options sheet, modal over the main window.
+    void OpenOptionsSheet();
 
     // PlayerWindow
     WindowHandle Handle() override { return mainWindow_.Handle(); }
@@ -116,12 +120,16 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     int offTimerHour_ = 0;
     int offTimerMinute_ = 0;
 
-    // The engines and the playback control of the live list.
+    // The engines and the playback control of the live list. No SMF converter: without
+    // one the SmfkConfigFile setting changes nothing.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
     WinWaveOutput mp3Output_;                  // the MP3 library's device
     vbmp3::PlatformInstallation mp3Platform_;  // the MP3 library's services
     Vbmp3Engine mp3Engine_;
+    WinMciChannel mci_;
+    WinMediaEngine mediaEngine_;
+    WinMmlBridge mmlBridge_;
     PlaybackControl playbackControl_;
     EnginePlayback playback_;
     TitleReader titleReader_;  // stopped before the live list changes, and at close

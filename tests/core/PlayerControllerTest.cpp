@@ -4,10 +4,12 @@
 // that record what they were asked to do.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "CoreIds.h"
 #include "FakeClock.h"
@@ -57,7 +59,9 @@ class FakeWindow final : public PlayerWindow {
 };
 
 // Plays the current row the way the playback control does: headings and marked rows are
-// passed over, a refused row is marked, and the attempts are bounded.
+// passed over, a refused row is marked, and the attempts are bounded. Like the real one it
+// must never be called again while a call runs; `whileNextPlay` stands for the messages
+// that the window receives while an engine waits for its device.
 class FakePlayback final : public PlayerPlayback {
   public:
     explicit FakePlayback(Playlist& list) : list(list) {}
@@ -67,8 +71,13 @@ class FakePlayback final : public PlayerPlayback {
     std::vector<NotifyTarget> targets;
     std::vector<std::uint8_t> volumes;
     int stops = 0, toggles = 0;
+    std::vector<std::string> calls;       // every call, in order
+    std::function<void()> whileNextPlay;  // run once inside the next PlayUntilStarted
+    int nestedCalls = 0;                  // calls made while another call ran
 
     bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
+        Call call(*this, "play");
+        if (auto inside = std::exchange(whileNextPlay, nullptr)) inside();
         targets.push_back(endOfTrack);
         for (int attempt = 0; attempt <= list.ItemCount(); ++attempt) {
             PlaylistItem row = list.GetItem(list.GetCurrentIndex());
@@ -77,6 +86,7 @@ class FakePlayback final : public PlayerPlayback {
                 row = list.GetItem(list.GetCurrentIndex());
             }
             if (!row.isFolder && !row.unplayable && !refused.count(row.path)) {
+                calls.back() += " " + row.path;
                 started.push_back(row.path);
                 volumes.push_back(volume);
                 list.playing = true;
@@ -88,14 +98,31 @@ class FakePlayback final : public PlayerPlayback {
         return false;
     }
     void Stop() override {
+        Call call(*this, "stop");
         ++stops;
         list.playing = false;
     }
     bool TogglePause() override {
+        Call call(*this, "toggle");
         ++toggles;
         return list.playing = !list.playing;
     }
-    void SetVolume(std::uint8_t volume) override { volumes.push_back(volume); }
+    void SetVolume(std::uint8_t volume) override {
+        Call call(*this, "volume " + std::to_string(volume));
+        volumes.push_back(volume);
+    }
+
+  private:
+    struct Call {
+        FakePlayback& playback;
+        Call(FakePlayback& p, std::string name) : playback(p) {
+            if (playback.running) ++playback.nestedCalls;
+            playback.running = true;
+            playback.calls.push_back(std::move(name));
+        }
+        ~Call() { playback.running = false; }
+    };
+    bool running = false;
 };
 
 class PlayerControllerTest : public testing::Test {
@@ -422,6 +449,59 @@ TEST_F(PlayerControllerTest, TheTitleReaderStopsBeforeTheListIsReplaced) {
     const std::deque<PlaylistItem> stopped = live.Items();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(live.Items(), stopped);
+}
+
+TEST_F(PlayerControllerTest, ALoadThatEndsWhileATrackStartsIsHandedOverAfterIt) {
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    controller.RequestLoad("C:\\Other", {});
+    ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
+
+    // The end of a.ogg: while the next track starts, the loader's completion arrives.
+    playback.whileNextPlay = [&] {
+        DeliverListReady();
+        EXPECT_EQ(busy, 1);  // held back until the track has started
+        EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    };
+    live.AdvancePlayOrder();
+    EXPECT_TRUE(controller.PlayCurrentItem());
+
+    EXPECT_EQ(playback.nestedCalls, 0);
+    ASSERT_EQ(playback.started.size(), 3u);
+    EXPECT_EQ(playback.started[1], "C:\\Music\\b.ogg");
+    EXPECT_EQ(playback.started[2].rfind("C:\\Other\\", 0), 0u);
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(status, "");
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+    EXPECT_EQ(window.listTitles.front(), "Other");
+    EXPECT_EQ(lastPlayFile, playback.started[2]);
+    EXPECT_EQ(playHistory, (std::deque<std::string>{playback.started[2], "C:\\Music\\b.ogg",
+                                                    "C:\\Music\\a.ogg"}));
+}
+
+TEST_F(PlayerControllerTest, CallsArrivingDuringAPlaybackCallRunAfterItInOrder) {
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    playback.calls.clear();
+    playback.whileNextPlay = [&] {
+        controller.Command(CMD_SKIP);
+        controller.OnDoubleClick();
+        controller.SetVolume(30);
+        controller.PlayChosenRow(1);
+        EXPECT_FALSE(controller.PlayCurrentItem());  // queued, not started
+        controller.Stop();
+        EXPECT_EQ(playback.calls.size(), 1u);  // only the running call so far
+        EXPECT_EQ(live.GetCurrentIndex(), 2);
+    };
+    controller.Command(CMD_SKIP);  // a.ogg -> b.ogg
+
+    EXPECT_EQ(playback.nestedCalls, 0);
+    EXPECT_EQ(playback.calls,
+              (std::vector<std::string>{"play C:\\Music\\b.ogg", "play C:\\Music\\c.ogg", "toggle",
+                                        "volume 30", "play C:\\Music\\a.ogg",
+                                        "play C:\\Music\\a.ogg", "stop"}));
+    EXPECT_EQ(lastPlayFile, "C:\\Music\\a.ogg");
+    EXPECT_FALSE(live.playing);
 }
 
 }  // namespace

@@ -107,6 +107,19 @@ TEST_F(FolderScanTest, DeniedSubFolderIsSkippedAndLaterFoldersKeepTheirIndent) {
     EXPECT_EQ(Scan(list, "C:\\M\\Locked"), 0u);
 }
 
+TEST_F(FolderScanTest, LinkedFoldersAreNotEntered) {
+    // A link back up the tree (as /proc/<n>/root or a junction loop) must not make the
+    // scan endless; a linked folder is passed over like a file that is not accepted.
+    fs.AddFile("C:\\M\\a.mp3");
+    fs.AddFile("C:\\M\\Loop\\b.mp3");
+    fs.MarkLink("C:\\M\\Loop");
+    fs.AddFile("C:\\M\\Real\\c.mp3");
+    Playlist list(Services());
+    EXPECT_EQ(Scan(list, "C:\\M"), 4u);
+    EXPECT_EQ(Describe(list.Items()),
+              (Lines{"+0 M (2)", "0 C:\\M\\a.mp3", "+1 Real (1)", "1 C:\\M\\Real\\c.mp3"}));
+}
+
 TEST_F(FolderScanTest, DriveRootAndTrailingSeparatorKeepThePathAsWritten) {
     fs.AddFile("C:\\Sub\\b.mp3");
     fs.AddFile("C:\\a.mp3");

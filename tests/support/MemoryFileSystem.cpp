@@ -10,6 +10,7 @@ struct MemoryFileSystem::Node {
     bool isFolder = false;
     bool denied = false;
     bool locked = false;
+    bool link = false;
     std::string contents;
     std::vector<std::unique_ptr<Node>> children;  // in the order added
 
@@ -184,6 +185,10 @@ void MemoryFileSystem::DenyFolder(const std::string& path) {
     if (Node* node = Find(path)) node->denied = true;
 }
 
+void MemoryFileSystem::MarkLink(const std::string& path) {
+    if (Node* node = Find(path)) node->link = true;
+}
+
 void MemoryFileSystem::LockFile(const std::string& path) {
     if (Node* node = Find(path)) node->locked = true;
 }
@@ -209,7 +214,7 @@ std::unique_ptr<DirectoryEnumeration> MemoryFileSystem::Enumerate(const std::str
         entries.push_back({"..", true});
     }
     for (const auto& child : node->children)
-        entries.push_back({child->name, child->isFolder});
+        entries.push_back({child->name, child->isFolder, child->link});
     return std::make_unique<MemoryEnumeration>(std::move(entries));
 }
 

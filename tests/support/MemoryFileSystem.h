@@ -27,6 +27,8 @@ class MemoryFileSystem final : public FileSystem {
     void Remove(const std::string& path);
     // The folder exists but cannot be enumerated (access denied).
     void DenyFolder(const std::string& path);
+    // The entry is listed as a link (a junction or symbolic link).
+    void MarkLink(const std::string& path);
     // Files can no longer be created (a read-only medium).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     // The file exists but cannot be opened.

@@ -18,12 +18,16 @@ class DirEnumeration final : public DirectoryEnumeration {
         dirent* found = readdir(dir_);
         if (!found) return false;
         entry.name = found->d_name;
+        entry.isLink = found->d_type == DT_LNK;
         if (found->d_type == DT_DIR) {
             entry.isDirectory = true;
         } else if (found->d_type == DT_UNKNOWN || found->d_type == DT_LNK) {
             struct stat info;
             std::string full = folder_ + "/" + entry.name;
             entry.isDirectory = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+            if (found->d_type == DT_UNKNOWN) {
+                entry.isLink = lstat(full.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+            }
         } else {
             entry.isDirectory = false;
         }

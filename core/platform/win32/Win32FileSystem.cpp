@@ -16,6 +16,7 @@ class FindEnumeration final : public DirectoryEnumeration {
         pending_ = false;
         entry.name = data_.cFileName;
         entry.isDirectory = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         return true;
     }
 

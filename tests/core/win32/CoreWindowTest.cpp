@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <mmsystem.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
 #include "ToneOgg.h"
+#include "MediaTestFiles.h"
 
 namespace hgf {
 namespace {
@@ -54,6 +58,39 @@ std::string ClassOf(HWND window) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
     return name;
+}
+
+// The window of this thread titled `title` (other test programs may show theirs).
+HWND OwnWindowTitled(const std::string& title) {
+    struct Search {
+        const std::string& title;
+        HWND found = nullptr;
+    } search{title};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            if (WindowText(window) != search->title) return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The text of the item selected in the folder browser's tree.
+std::string SelectedFolderName(HWND browser) {
+    HWND tree = FindWindowExA(browser, nullptr, WC_TREEVIEWA, nullptr);
+    if (!tree) return {};
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    char text[MAX_PATH] = "";
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    if (!item || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return {};
+    return text;
 }
 
 // Runs the message loop until `done` holds or `timeoutMs` passed; returns `done()`.
@@ -166,9 +203,12 @@ class CoreWindowTest : public testing::Test {
   protected:
     void SetUp() override {
         DeleteFileA(IniPath().c_str());
+        // At the root of the temporary folder's drive rather than in that folder, which
+        // other test programs change meanwhile: the folder browser matches a path against
+        // the folder data it read on opening, and a changed parent no longer matches.
         char temp[MAX_PATH] = "";
         GetTempPathA(sizeof temp, temp);
-        folder_ = std::string(temp) + "hgf-core-window-" + std::to_string(GetCurrentProcessId());
+        folder_ = std::string(temp, 3) + "hgf-core-window-" + std::to_string(GetCurrentProcessId());
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ + "\\music");
         music_ = folder_ + "\\music";
@@ -253,7 +293,7 @@ TEST_F(CoreWindowTest, AttachCreatesTheControlsAndTheyLeaveWithTheWindow) {
     info.cbSize = sizeof info;
     ASSERT_TRUE(GetComboBoxInfo(combo, &info));
 
-    HWND popup = FindWindowA(nullptr, "HGFcoreExtBox");
+    HWND popup = OwnWindowTitled("HGFcoreExtBox");
     ASSERT_TRUE(popup);
     EXPECT_FALSE(IsWindowVisible(popup));
     EXPECT_EQ(GetWindow(popup, GW_OWNER), window_);
@@ -381,6 +421,88 @@ TEST_F(CoreWindowTest, NothingFoundLeavesTheListPlayingAndDropsTheHistoryEntry) 
     EXPECT_EQ(core_->IsPlaying(), 0);
 }
 
+// Two wave files in the music folder, and an INI that resumes the first of them.
+class CoreMediaTest : public CoreWindowTest {
+  protected:
+    void WriteWavesAndResumeIni() {
+        ASSERT_TRUE(test::WriteToneWave(music_ + "\\a.wav", 440, 1.0));
+        ASSERT_TRUE(test::WriteToneWave(music_ + "\\b.wav", 660, 1.0));
+        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                 "\\a.wav\r\nPlayListMode=0\r\n");
+    }
+    // The main window has started row `index` (the end of a track may have advanced the
+    // current row before its message arrives).
+    bool WaitUntilRowStarted(int index, int timeoutMs) {
+        HWND combo = core_->GetComboBoxWindow();
+        return PumpUntil(
+            [&] {
+                return core_->GetCurrentIndex() == index &&
+                       SendMessageA(combo, CB_GETCURSEL, 0, 0) == index && core_->IsPlaying();
+            },
+            timeoutMs);
+    }
+    // The mode of the MCI device "music" of this process; empty when it is not open.
+    static std::string MciMusicMode() {
+        char mode[64] = "";
+        return mciSendStringA("status music mode", mode, sizeof mode, nullptr) == 0 ? mode : "";
+    }
+};
+
+TEST_F(CoreMediaTest, WavesPlayThroughTheFilterGraphOneAfterAnother) {
+    WriteWavesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_EQ(MciMusicMode(), "");  // DirectShow mode
+    // The media watcher reports the end; the main window plays the next row.
+    EXPECT_TRUE(WaitUntilRowStarted(2, 8000));
+    Close();
+    EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
+}
+
+TEST_F(CoreMediaTest, WithoutDirectShowTheMciNotificationPlaysTheNextRow) {
+    // COM already initialised for the multithreaded apartment on the window's thread makes
+    // the engine's set-up fail: every file goes to MCI.
+    struct MultithreadedApartment {
+        MultithreadedApartment() { result = CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+        ~MultithreadedApartment() {
+            if (SUCCEEDED(result)) CoUninitialize();
+        }
+        HRESULT result;
+    } apartment;
+    ASSERT_EQ(apartment.result, S_OK);
+    WriteWavesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_EQ(MciMusicMode(), "playing");
+    // MM_MCINOTIFY with MCI_NOTIFY_SUCCESSFUL reaches the main window, which advances.
+    EXPECT_TRUE(WaitUntilRowStarted(2, 8000));
+    EXPECT_EQ(MciMusicMode(), "playing");
+    Command(CMD_PLAY_PAUSE);
+    EXPECT_EQ(MciMusicMode(), "paused");
+    Close();
+    EXPECT_EQ(MciMusicMode(), "");
+    EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
+}
+
+TEST_F(CoreMediaTest, SongsPlayThroughTheSynthesizerForTheirPlayTime) {
+    for (const char* name : {"a.mml", "b.mml"})
+        std::ofstream(music_ + "\\" + name) << "4:t120 q8 v15 o4 l1 aaaa\r\n";
+    WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+             "\\a.mml\r\nPlayListMode=0\r\nMmlPlayTime=2\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_TRUE(GetModuleHandleA("tonwerkel.dll"));
+    EXPECT_TRUE(WaitUntilRowStarted(2, 6000));
+    EXPECT_GE(GetTickCount64() - start, 1800u);
+    EXPECT_TRUE(GetModuleHandleA("tonwerkel.dll"));
+    Close();
+    EXPECT_FALSE(GetModuleHandleA("tonwerkel.dll"));  // released when the playback stopped
+}
+
 TEST_F(CoreWindowTest, HotKeysPostTheirCommands) {
     Open();
     ASSERT_TRUE(IsWindowVisible(window_));
@@ -459,23 +581,79 @@ TEST_F(CoreWindowTest, FolderChooserStoresItsOptionsOnlyOnOk) {
     EXPECT_EQ(subFolders.right - subFolders.left, 150);
     EXPECT_EQ(core_->GetStatusText(), "");  // cancelled: nothing loads
 
+    // OK stores the boxes, and the load it starts uses them. The folder is chosen in the
+    // browser first, so that OK does not return whatever the browser selected by itself.
+    const std::string chosen = folder_ + "\\chosen";
+    std::filesystem::create_directories(chosen + "\\deeper");
+    ASSERT_TRUE(test::WriteToneOgg(chosen + "\\top.ogg", 550, 3));
+    ASSERT_TRUE(test::WriteToneOgg(chosen + "\\deeper\\below.ogg", 770, 3));
+    std::string selected;
+    int messageBoxes = 0;
     {
-        // OK stores the boxes. (Wine's browser ignores the preselected folder, so OK may
-        // return no folder, or one without files: a message box that is answered too.)
         DialogWatcher watcher([&](HWND dialog) {
-            if (!GetDlgItem(dialog, IDC_BROWSE_SUBFOLDERS)) return Press(dialog, IDOK);
+            if (!GetDlgItem(dialog, IDC_BROWSE_SUBFOLDERS)) {
+                ++messageBoxes;
+                return Press(dialog, IDOK);
+            }
             subFoldersChecked = IsDlgButtonChecked(dialog, IDC_BROWSE_SUBFOLDERS);
             click(dialog, IDC_BROWSE_SUBFOLDERS);
+            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE,
+                         reinterpret_cast<LPARAM>(chosen.c_str()));
+            selected = SelectedFolderName(dialog);
             Press(dialog, IDOK);
         });
         Command(CMD_CHANGE_FOLDER);
-        EXPECT_GE(watcher.Answered(), 1);
-        EXPECT_TRUE(PumpUntil([&] { return core_->GetStatusText().empty(); }));
+        EXPECT_EQ(watcher.Answered(), 1);
+        EXPECT_TRUE(PumpUntil(
+            [&] { return core_->GetStatusText().empty() && core_->GetItemPath(0) == chosen; }));
     }
+    EXPECT_EQ(selected, "chosen");
+    EXPECT_EQ(messageBoxes, 0);
     EXPECT_EQ(subFoldersChecked, BST_CHECKED);  // the cancelled change was not kept
+    // Without sub-folders: the heading and the one file at the top.
+    EXPECT_EQ(core_->GetItemCount(), 2);
+    EXPECT_EQ(core_->GetItemPath(1), chosen + "\\top.ogg");
+    EXPECT_TRUE(PumpUntil([&] { return core_->IsPlaying() == 1; }));
     Close();
+    EXPECT_EQ(IniValue("Histry0"), chosen);
     EXPECT_EQ(IniValue("SubFolderFind"), "false");
     EXPECT_EQ(IniValue("AllFileRegist"), "false");
+}
+
+// A track ends while a load is finishing: the loader's completion reaches the window while
+// the next track starts (the waveform device answers through another thread meanwhile),
+// and the list is handed over once that start is done.
+TEST_F(CoreWindowTest, ALoadEndingWhileATrackStartsIsHandedOverAfterIt) {
+    WriteTonesAndResumeIni();
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    for (int round = 0; round < 3; ++round) {
+        Command(CMD_HISTORY_0);  // the music folder again
+        ASSERT_EQ(core_->GetStatusText(), kSearching);
+        for (int track = 0; track < 8; ++track)
+            PostMessageA(window_, MSG_PLAY_CURRENT, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return core_->GetStatusText().empty(); }));
+        Pump(50);
+        EXPECT_EQ(core_->GetItemCount(), 3);
+        EXPECT_EQ(core_->IsPlaying(), 1);
+    }
+    Close();
+    EXPECT_EQ(IniValue("Histry0"), music_);
+}
+
+// Closing while a folder scan runs that would take very long (Z: is the whole Unix file
+// system under Wine) cancels the scan: the program ends without a crash, a hang or a
+// message box, and saves its settings as always.
+TEST_F(CoreWindowTest, ClosingDuringAScanOfAWholeDriveEndsIt) {
+    WriteIni("Histry0=Z:\\\r\nSubFolderFind=true\r\n");
+    Open();
+    DialogWatcher watcher([](HWND dialog) { Press(dialog, IDOK); });
+    Pump(500);
+    ASSERT_EQ(core_->GetStatusText(), kSearching);
+    Close();
+    EXPECT_EQ(watcher.Answered(), 0);
+    EXPECT_EQ(IniValue("Histry0"), "Z:\\");
+    EXPECT_EQ(IniValue("WindowVisible"), "true");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Test tool: watches the running player from another process. It finds the program's
 // window, reports the rows and the selected row of its list as they change, creates
-// <ready file> once rows are shown, and closes the player (WM_CLOSE) 1.5 s after the
-// selection reached the <tracks>-th distinct row.
+// <ready file> once rows are shown, and closes the player (WM_CLOSE) 3 s after the
+// selection reached the <tracks>-th distinct row (under Wine the filter graph, which plays
+// the Ogg files there, may take a second or two to start).
 //   PlayerProbe <ready file> <tracks> <timeout seconds>
 #include <windows.h>
 
@@ -17,7 +18,7 @@ constexpr char kPlayerClass[] = "Harrowgladeforte 2.03";
 constexpr int kControlsId = 33770;
 constexpr int kComboId = 33769;
 constexpr DWORD kPollMs = 100;
-constexpr DWORD kLingerMs = 1500;
+constexpr DWORD kLingerMs = 3000;
 
 // The working set of the process that owns `window`, in KiB (0 when unknown).
 unsigned long WorkingSetKb(HWND window) {

@@ -41,7 +41,7 @@ second=$(grep -n 'current 2 playing 1 .*02 second.ogg$' "$dir/run.txt" | head -n
 # Sound: the capture holds the last playback, the second file's 660 Hz tone.
 [ -s "$HGF_CAPTURE" ] || fail "no sound was captured"
 frequency=$(captured_frequency "$HGF_CAPTURE")
-echo "captured: rough frequency $frequency Hz"
+echo "captured: strongest frequency $frequency Hz"
 [ "$frequency" -ge 640 ] && [ "$frequency" -le 680 ] || fail "captured $frequency Hz, not 660 Hz"
 
 # The INI now holds the window rectangle and the file that played last.

@@ -37,7 +37,7 @@ tr -d '\r' <"$dir/probe.log" | tee "$dir/probe.txt"
 grep -q '^rows 3 selected 1$' "$dir/probe.txt" || fail "the list did not show the first file"
 grep -q '^rows 3 selected 2$' "$dir/probe.txt" || fail "the second file did not follow"
 frequency=$(captured_frequency "$HGF_CAPTURE")
-echo "captured: rough frequency $frequency Hz"
+echo "captured: strongest frequency $frequency Hz"
 [ "$frequency" -ge 640 ] && [ "$frequency" -le 680 ] || fail "captured $frequency Hz, not 660 Hz"
 [ "$(ini_value "$ini" LastPlayFile)" = "$music\\02 second.ogg" ] ||
   fail "LastPlayFile is $(ini_value "$ini" LastPlayFile)"

@@ -36,12 +36,13 @@ fail() {
   exit 1
 }
 
-# Two Ogg Vorbis files in "$1": "01 first.ogg" (440 Hz) and "02 second.ogg" (660 Hz), 2 s
-# each, made with libvorbisenc.
+# Two Ogg Vorbis files in "$1": "01 first.ogg" (440 Hz) and "02 second.ogg" (660 Hz), 4 s
+# each, made with libvorbisenc. (Long enough that a player closed a few seconds after the
+# second one started still holds it, whichever engine plays it.)
 make_two_tones() {
   mkdir -p "$1"
-  wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/01 first.ogg")" 440 2 &&
-    wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/02 second.ogg")" 660 2
+  wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/01 first.ogg")" 440 4 &&
+    wine_run "$HGF_BUILD_DIR/bin/MakeToneOgg.exe" "$(winpath "$1/02 second.ogg")" 660 4
 }
 
 # An INI file "$1" whose newest load-history entry is the Windows folder "$2", resuming
@@ -55,9 +56,12 @@ PlayListMode=0
 INI
 }
 
-# The rough frequency (Hz) of the sound captured in the WAV file "$1".
+source "$HGF_SOURCE_DIR/tests/support/capture_lib.sh"
+
+# The strongest frequency (whole Hz) of the sound captured in the WAV file "$1".
 captured_frequency() {
-  sox "$1" -n stat 2>&1 | sed -n 's/^Rough[[:space:]]*frequency:[[:space:]]*//p'
+  local sound="${1%.wav}-sound.wav"
+  capture_sound "$1" "$sound" && capture_peak_frequency "$sound"
 }
 
 # Succeeds when the picture "$1" is not a single colour.

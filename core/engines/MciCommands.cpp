@@ -1,0 +1,29 @@
+// Formatting of the media control interface's commands.
+#include "engines/MciCommands.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace hgf {
+
+std::string MciOpenCommand(const std::string& path) {
+    // A path with an embedded NUL would open only its first part.
+    if (path.find('\0') != std::string::npos) return {};
+    char command[kMciOpenCommandBytes];
+    const int length =
+        std::snprintf(command, sizeof command, "open \"%s\" alias music wait", path.c_str());
+    if (length < 0 || static_cast<std::size_t>(length) >= sizeof command) return {};
+    return std::string(command, static_cast<std::size_t>(length));
+}
+
+int MciVolumeLevel(int attenuation) {
+    return (std::clamp(attenuation, -10000, 0) + 10000) / 10;
+}
+
+std::array<std::string, 2> MciVolumeCommands(int attenuation) {
+    const std::string level = std::to_string(MciVolumeLevel(attenuation));
+    return {"setaudio music left volume to " + level + " wait",
+            "setaudio music right volume to " + level + " wait"};
+}
+
+}  // namespace hgf

@@ -1,0 +1,175 @@
+// The media engine over DirectShow and the media control interface.
+#include "engines/win32/WinMediaEngine.h"
+
+#include <dshow.h>
+#include <mmsystem.h>
+
+namespace hgf {
+namespace {
+
+constexpr int kWidePathChars = 1200;     // the path converted to UTF-16, NUL included
+constexpr long kCompletionWaitMs = 100;  // one wait of the media watcher
+constexpr DWORD kCompletionRetryMs = 1;  // the watcher's pause between two waits
+
+template <typename Interface>
+void ReleaseAndClear(Interface*& pointer) {
+    if (pointer) pointer->Release();
+    pointer = nullptr;
+}
+
+template <typename Interface>
+bool Query(IGraphBuilder* graph, const GUID& iid, Interface*& pointer) {
+    return SUCCEEDED(graph->QueryInterface(iid, reinterpret_cast<void**>(&pointer))) && pointer;
+}
+
+}  // namespace
+
+const GUID kClsidFilterGraph = {
+    0xE436EBB3, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kIidGraphBuilder = {
+    0x56A868A9, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kIidMediaControl = {
+    0x56A868B1, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kIidMediaEvent = {
+    0x56A868B6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kIidBasicAudio = {
+    0x56A868B3, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+const GUID kIidMediaSeeking = {
+    0x36B73880, 0xC2C8, 0x11CF, {0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60}};
+const GUID kIidVideoWindow = {
+    0x56A868B4, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+
+std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notifyWindow) {
+    return mciSendStringA(command.c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
+}
+
+HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
+    return CoCreateInstance(kClsidFilterGraph, nullptr, CLSCTX_INPROC_SERVER, kIidGraphBuilder,
+                            reinterpret_cast<void**>(graph));
+}
+
+WinMediaEngine::WinMediaEngine(MciChannel& mci, GraphFactory createGraph)
+    : mci_(mci), createGraph_(createGraph) {}
+
+WinMediaEngine::~WinMediaEngine() {
+    Close();
+}
+
+void WinMediaEngine::SetUpGraph() {
+    Close();
+    ReleaseInterfaces();
+    mciMode_ = false;
+
+    if (FAILED(CoInitialize(nullptr))) {
+        mciMode_ = true;
+        return;
+    }
+    comInitialized_ = true;
+    IGraphBuilder* graph = nullptr;
+    if (FAILED(createGraph_(&graph)) || !graph) {
+        mciMode_ = true;
+        UninitializeCom();
+        return;
+    }
+    graphBuilder_ = graph;
+    if (!Query(graph, kIidMediaControl, mediaControl_) ||
+        !Query(graph, kIidMediaEvent, mediaEvent_) || !Query(graph, kIidBasicAudio, basicAudio_) ||
+        !Query(graph, kIidMediaSeeking, mediaSeeking_) ||
+        !Query(graph, kIidVideoWindow, videoWindow_)) {
+        ReleaseInterfaces();
+        mciMode_ = true;
+        UninitializeCom();
+    }
+}
+
+bool WinMediaEngine::Open(const std::string& path) {
+    SetUpGraph();
+    if (!mciMode_) {
+        wchar_t widePath[kWidePathChars];
+        const bool converted = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1,
+                                                   widePath, kWidePathChars) > 0;
+        if (converted && SUCCEEDED(graphBuilder_->RenderFile(widePath, nullptr))) {
+            // Audio-only graphs refuse these; the results do not matter.
+            videoWindow_->put_AutoShow(OAFALSE);
+            videoWindow_->put_Visible(OAFALSE);
+            return true;
+        }
+        Close();
+    }
+    const std::string open = MciOpenCommand(path);
+    if (open.empty() || mci_.Send(open, nullptr) != 0) return false;
+    mciMode_ = true;
+    return true;
+}
+
+void WinMediaEngine::Play(WindowHandle notifyWindow) {
+    if (!mciMode_) {
+        if (mediaControl_) mediaControl_->Run();
+        return;
+    }
+    if (mci_.Send(kMciPlay, notifyWindow) == 0) {
+        mci_.Send(kMciHideWindow, nullptr);
+        mci_.Send(kMciVideoOff, nullptr);
+    }
+}
+
+void WinMediaEngine::Pause() {
+    if (!mciMode_) {
+        if (mediaControl_) mediaControl_->Pause();
+        return;
+    }
+    mci_.Send(kMciPause, nullptr);
+}
+
+void WinMediaEngine::Close() {
+    if (mciMode_) {
+        mci_.Send(kMciClose, nullptr);
+        return;
+    }
+    ReleaseInterfaces();
+    UninitializeCom();
+}
+
+void WinMediaEngine::SetVolume(int attenuation) {
+    if (!mciMode_) {
+        if (basicAudio_) basicAudio_->put_Volume(attenuation);
+        return;
+    }
+    for (const std::string& command : MciVolumeCommands(attenuation))
+        mci_.Send(command, nullptr);
+}
+
+bool WinMediaEngine::WaitForCompletion(bool (*cancelled)(void*), void* context) {
+    // Play and Stop end the watcher before they close the file, so the pointers stay valid.
+    IMediaEvent* event = mediaEvent_;
+    if (mciMode_ || !event || !mediaSeeking_) return false;
+    long code = 0;
+    while (event->WaitForCompletion(kCompletionWaitMs, &code) != S_OK) {
+        if (cancelled(context)) return false;
+        Sleep(kCompletionRetryMs);
+    }
+    return true;
+}
+
+std::optional<long> WinMediaEngine::GraphVolume() const {
+    long volume = 0;
+    if (mciMode_ || !basicAudio_ || FAILED(basicAudio_->get_Volume(&volume))) return std::nullopt;
+    return volume;
+}
+
+void WinMediaEngine::ReleaseInterfaces() {
+    ReleaseAndClear(videoWindow_);
+    ReleaseAndClear(mediaSeeking_);
+    ReleaseAndClear(basicAudio_);
+    ReleaseAndClear(mediaEvent_);
+    ReleaseAndClear(mediaControl_);
+    ReleaseAndClear(graphBuilder_);
+}
+
+void WinMediaEngine::UninitializeCom() {
+    if (!comInitialized_) return;
+    CoUninitialize();
+    comInitialized_ = false;
+}
+
+}  // namespace hgf

@@ -1,0 +1,89 @@
+// The media engine: a DirectShow filter graph for each file, and the media control
+// interface (device alias "music") when no graph can be made or it cannot render the file.
+// Video is never shown. One object per core; Open, Play, Pause, Close and SetVolume run on
+// the main thread, WaitForCompletion on the media watcher thread.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "engines/Engines.h"
+#include "engines/MciCommands.h"
+
+struct IGraphBuilder;
+struct IMediaControl;
+struct IMediaEvent;
+struct IBasicAudio;
+struct IMediaSeeking;
+struct IVideoWindow;
+
+namespace hgf {
+
+// The platform's published identifiers that the engine asks for.
+extern const GUID kClsidFilterGraph;
+extern const GUID kIidGraphBuilder;
+extern const GUID kIidMediaControl;
+extern const GUID kIidMediaEvent;
+extern const GUID kIidBasicAudio;
+extern const GUID kIidMediaSeeking;
+extern const GUID kIidVideoWindow;
+
+// Sends the commands with mciSendString, asking for no return string.
+class WinMciChannel final : public MciChannel {
+  public:
+    std::uint32_t Send(const std::string& command, WindowHandle notifyWindow) override;
+};
+
+class WinMediaEngine final : public MediaEngine {
+  public:
+    // Makes the filter graph of one file (an in-process instance of the filter graph
+    // class). Tests hand in one that fails, as on a system without DirectShow.
+    using GraphFactory = HRESULT (*)(IGraphBuilder** graph);
+    static HRESULT CreateFilterGraph(IGraphBuilder** graph);
+
+    explicit WinMediaEngine(MciChannel& mci, GraphFactory createGraph = &CreateFilterGraph);
+    // Closes the file.
+    ~WinMediaEngine() override;
+    WinMediaEngine(const WinMediaEngine&) = delete;
+    WinMediaEngine& operator=(const WinMediaEngine&) = delete;
+
+    // Closes the previous file, then renders `path` (code page 932) with a new graph, or
+    // opens it through MCI. False when neither takes it.
+    bool Open(const std::string& path) override;
+    void Play(WindowHandle notifyWindow) override;
+    void Pause() override;
+    void Close() override;
+    void SetVolume(int attenuation) override;
+    // DirectShow mode: waits until the graph reports completion (true). MCI mode, or a
+    // graph without its event interface: false at once (no end is reported from here;
+    // in MCI mode the main window hears of it through MM_MCINOTIFY).
+    bool WaitForCompletion(bool (*cancelled)(void* context), void* context) override;
+
+    // True when the file is open through MCI, or DirectShow was not available.
+    bool InMciMode() const { return mciMode_; }
+    // The graph's volume in hundredths of a decibel; nullopt without a graph.
+    std::optional<long> GraphVolume() const;
+
+  private:
+    // The first step of every Open: a new graph with its five interfaces, or MCI mode.
+    void SetUpGraph();
+    // Releases the interfaces obtained so far, the last first, and clears them.
+    void ReleaseInterfaces();
+    void UninitializeCom();
+
+    MciChannel& mci_;
+    GraphFactory createGraph_;
+
+    bool mciMode_ = false;
+    IGraphBuilder* graphBuilder_ = nullptr;
+    IMediaControl* mediaControl_ = nullptr;  // run and pause
+    IMediaEvent* mediaEvent_ = nullptr;      // completion wait
+    IBasicAudio* basicAudio_ = nullptr;      // volume
+    IMediaSeeking* mediaSeeking_ = nullptr;  // non-null: a live graph for the watcher
+    IVideoWindow* videoWindow_ = nullptr;    // hides video
+    // The set-up initialised COM on this thread and no Close has uninitialised it yet.
+    bool comInitialized_ = false;
+};
+
+}  // namespace hgf
