@@ -129,14 +129,6 @@ TEST_F(Vbmp3EngineTest, CallsTheLibraryInItsOrder) {
     EXPECT_TRUE(list.GetItem(2).unplayable);
 }
 
-TEST_F(Vbmp3EngineTest, WindowsMediaFilesNeverReachTheLibrary) {
-    SetRows({"C:\\m\\x.WMA", "C:\\m\\y.Wmv", "C:\\m\\z.asf"});
-    accepted = {"C:\\m\\x.WMA", "C:\\m\\y.Wmv", "C:\\m\\z.asf"};
-    for (std::int32_t row = 0; row < 3; ++row)
-        EXPECT_FALSE(PlayRow(row));
-    EXPECT_EQ(calls.Take(), Calls{});
-}
-
 TEST_F(Vbmp3EngineTest, TheEndCallbackAdvancesOnlyWhileArmed) {
     SetRows({"C:\\m\\a.mp3", "C:\\m\\b.mp3", "C:\\m\\c.mp3"});
     accepted = {"C:\\m\\a.mp3", "C:\\m\\b.mp3", "C:\\m\\c.mp3"};
