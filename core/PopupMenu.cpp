@@ -33,15 +33,15 @@ MenuEntry Submenu(MenuEntryKind kind, std::string text, bool grayed = false) {
 
 }  // namespace
 
-std::string KeyLabel(std::uint16_t key, KeyNames& names) {
+std::string KeyLabel(std::uint16_t key, const KeyTextOf& keyText) {
     if (key == 0) return {};
-    return "\t[" + KeyTextFor(key, names) + "]";
+    return "\t[" + keyText(key) + "]";
 }
 
-KeyLabels BuildKeyLabels(const KeyTable& table, KeyNames& names) {
+KeyLabels BuildKeyLabels(const KeyTable& table, const KeyTextOf& keyText) {
     KeyLabels labels;
     for (std::size_t i = 0; i < labels.size(); ++i)
-        labels[i] = KeyLabel(table[i].key, names);
+        labels[i] = KeyLabel(table[i].key, keyText);
     return labels;
 }
 

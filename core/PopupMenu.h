@@ -6,22 +6,25 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "playlist/Playlist.h"
 #include "settings/KeyAssignment.h"
-#include "settings/KeyNames.h"
 
 namespace hgf {
 
-// The label beside a menu item: empty for key value 0, else "\t[" + the key text + "]"
-// ("\t[Ctrl + Shift + K]"; a key without a name shows its name argument as "%#0x").
-std::string KeyLabel(std::uint16_t key, KeyNames& names);
+// The key text of a key value as the platform names the key ("Ctrl + F10"; see
+// FormatKeyText).
+using KeyTextOf = std::function<std::string(std::uint16_t key)>;
+
+// The label beside a menu item: empty for key value 0, else "\t[" + the key text + "]".
+std::string KeyLabel(std::uint16_t key, const KeyTextOf& keyText);
 
 // One label per key-assignable action, in action order.
 using KeyLabels = std::array<std::string, KEY_ACTION_COUNT>;
-KeyLabels BuildKeyLabels(const KeyTable& table, KeyNames& names);
+KeyLabels BuildKeyLabels(const KeyTable& table, const KeyTextOf& keyText);
 
 enum class MenuEntryKind {
     Command,       // a command item with `id`

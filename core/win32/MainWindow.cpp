@@ -53,7 +53,11 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             controller_.OnDoubleClick();
             break;
         case WM_COMMAND:
-            if (IsPlayerCommand(LOWORD(wParam))) controller_.Command(LOWORD(wParam));
+            if (LOWORD(wParam) == CMD_OPTIONS) {
+                OpenOptionsSheet();
+            } else if (IsPlayerCommand(LOWORD(wParam))) {
+                controller_.Command(LOWORD(wParam));
+            }
             break;
         case WM_TIMER:
             if (wParam == TIMER_FADE) OnFadeTimer();

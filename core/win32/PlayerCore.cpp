@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Messenger.h"
 #include "platform/win32/Win32PowerControl.h"
 #include "playlist/PlaylistFiles.h"
+#include "settings/win32/OptionsSheet.h"
 #include "settings/win32/Win32ProfileStore.h"
 #include "win32/Choosers.h"
 #include "win32/CoreModule.h"
@@ -297,6 +298,19 @@ void PlayerCore::OpenHelpPage() {
     if (length == 0 || length >= sizeof program) return;
     std::string page = HelpPagePath(program);
     ShellExecuteA(mainWindow_.Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void PlayerCore::OpenOptionsSheet() {
+    OptionsTarget target{settings_,
+                         liveList_,
+                         {offTimerEnabled_, offTimerHour_, offTimerMinute_},
+                         mainWindow_.Handle(),
+                         [this](int opacity) {
+                             SetWindowAlpha(mainWindow_.Handle(), 0, ClampAlpha(opacity),
+                                            LWA_ALPHA);
+                         },
+                         folderChooser_};
+    ShowOptionsSheet(target);
 }
 
 void PlayerCore::Close() {

@@ -51,7 +51,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     bool HasFixedMenuText(int commandId) override;
     HWND GetComboBoxWindow() override;
 
-    // The off-timer, as the options page sets it: armed at hour:minute local time, or off.
+    // Arms the off-timer at hour:minute local time, or switches it off (as the options
+    // page does through the same fields).
     void SetOffTimer(std::uint8_t enabled, int hour, int minute);
 
   private:
@@ -85,7 +86,6 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
 
     // The popup menu.
     void BuildMenus(bool ownerDraw);
-    bool IsOptionsSheetOpen() const;
     void CreateControls();
     void ShowVolumePopup();
     void RepaintAfterResume();
@@ -94,6 +94,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void SaveSettingsNow();
     // Alpha of the main window in single steps from `from` to `to`, both included.
     void FadeMainWindow(int from, int to);
+    // CMD_OPTIONS: the options sheet, modal over the main window.
+    void OpenOptionsSheet();
 
     // PlayerWindow
     WindowHandle Handle() override { return mainWindow_.Handle(); }
@@ -129,7 +131,6 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     HMENU playModeMenu_ = nullptr;
     // The ids are command ids, and for the two submenu entries the submenu handles.
     std::map<int, std::string> menuTexts_;  // built by the last ShowPopupMenu
-    HWND optionsSheet_ = nullptr;           // the options sheet while it is open
     // The INI file's values, among them the folder shortcuts, the load history and the
     // key table.
     Settings settings_;

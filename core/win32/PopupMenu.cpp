@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include "PopupMenu.h"
-#include "settings/win32/Win32KeyNames.h"
+#include "settings/win32/KeyNames.h"
+#include "settings/win32/OptionsSheet.h"
 #include "win32/PlayerCore.h"
 
 namespace hgf {
@@ -60,13 +61,12 @@ void PlayerCore::BuildMenus(bool ownerDraw) {
     historyMenu_ = CreatePopupMenu();
     playModeMenu_ = CreatePopupMenu();
 
-    Win32KeyNames names;
-    KeyLabels labels = BuildKeyLabels(settings_.keyTable, names);
+    KeyLabels labels = BuildKeyLabels(settings_.keyTable, KeyTextForValue);
     PopupMenuState state;
     state.itemCount = liveList_.ItemCount();
     state.busy = busy_ != 0;
     state.playHistoryCount = playHistory_.size();
-    state.sheetOpen = IsOptionsSheetOpen();
+    state.sheetOpen = OptionsSheetWindow() != nullptr;
     state.playing = liveList_.playing;
     state.windowVisible = IsWindowVisible(mainWindow_.Handle()) != FALSE;
     state.playMode = liveList_.GetPlayMode();
@@ -77,10 +77,6 @@ void PlayerCore::BuildMenus(bool ownerDraw) {
     AppendEntries(historyMenu_, menu.history, playModeMenu_, historyMenu_, ownerDraw, menuTexts_);
     AppendEntries(playModeMenu_, menu.playMode, playModeMenu_, historyMenu_, ownerDraw, menuTexts_);
     AppendEntries(mainMenu_, menu.main, playModeMenu_, historyMenu_, ownerDraw, menuTexts_);
-}
-
-bool PlayerCore::IsOptionsSheetOpen() const {
-    return optionsSheet_ && IsWindow(optionsSheet_);
 }
 
 }  // namespace hgf

@@ -10,23 +10,13 @@
 namespace hgf {
 namespace {
 
-// Names a few keys; others have none (their label falls back to the name argument).
-class FakeKeyNames final : public KeyNames {
-  public:
-    std::uint32_t NameArgument(std::uint8_t virtualKey) override {
-        return static_cast<std::uint32_t>(virtualKey + 0x100) << 16;  // a made-up scan code
-    }
-    std::string Name(std::uint32_t argument) override {
-        switch (argument >> 16) {
-            case 0x100 + 0x79:
-                return "F10";
-            case 0x100 + 0x4B:
-                return "K";
-            default:
-                return "";
-        }
-    }
-};
+// Key texts as the platform would give them: F10 and K have names, other keys show a
+// made-up name argument (the scan code is the virtual key + 0x100).
+std::string FakeKeyText(std::uint16_t key) {
+    std::uint8_t virtualKey = key & 0xFF;
+    std::string name = virtualKey == 0x79 ? "F10" : virtualKey == 0x4B ? "K" : "";
+    return FormatKeyText(key, name, static_cast<std::uint32_t>(virtualKey + 0x100) << 16);
+}
 
 MenuEntry Item(int id, std::string text, bool grayed = false, bool checked = false) {
     return MenuEntry{MenuEntryKind::Command, id, std::move(text), grayed, checked};
@@ -49,32 +39,30 @@ std::map<int, bool> Greying(const PopupMenuModel& menu) {
 }
 
 TEST(KeyLabel, NoKeyNoLabelAndModifiersInFixedOrder) {
-    FakeKeyNames names;
-    EXPECT_EQ(KeyLabel(0, names), "");
-    EXPECT_EQ(KeyLabel(0x279, names), "\t[Ctrl + F10]");
+    EXPECT_EQ(KeyLabel(0, FakeKeyText), "");
+    EXPECT_EQ(KeyLabel(0x279, FakeKeyText), "\t[Ctrl + F10]");
     // Alt + Shift + Ctrl held: always Ctrl, Shift, Alt.
-    EXPECT_EQ(KeyLabel(0x74B, names), "\t[Ctrl + Shift + Alt + K]");
-    EXPECT_EQ(KeyLabel(0x34B, names), "\t[Ctrl + Shift + K]");
+    EXPECT_EQ(KeyLabel(0x74B, FakeKeyText), "\t[Ctrl + Shift + Alt + K]");
+    EXPECT_EQ(KeyLabel(0x34B, FakeKeyText), "\t[Ctrl + Shift + K]");
     // No name: the shifted scan code in hexadecimal.
-    EXPECT_EQ(KeyLabel(0x17C, names), "\t[Shift + 0x17c0000]");
+    EXPECT_EQ(KeyLabel(0x17C, FakeKeyText), "\t[Shift + 0x17c0000]");
 
     KeyTable table = DefaultKeyTable();
     table[0].key = 0x34B;
-    KeyLabels labels = BuildKeyLabels(table, names);
+    KeyLabels labels = BuildKeyLabels(table, FakeKeyText);
     EXPECT_EQ(labels[0], "\t[Ctrl + Shift + K]");
     EXPECT_EQ(labels[1], "");
     EXPECT_EQ(labels[3], "\t[Ctrl + F10]");  // e_PlayPause by default
 }
 
 TEST(PopupMenu, MainMenuOrderTextsAndLabels) {
-    FakeKeyNames names;
     KeyTable table = DefaultKeyTable();
     table[29].key = 0x4B;  // e_Exit on K
     PopupMenuState state;
     state.itemCount = 3;
     state.playHistoryCount = 2;
     state.playing = true;
-    PopupMenuModel menu = BuildPopupMenu(state, BuildKeyLabels(table, names));
+    PopupMenuModel menu = BuildPopupMenu(state, BuildKeyLabels(table, FakeKeyText));
 
     std::vector<std::string> texts;
     for (const MenuEntry& entry : menu.main)
@@ -101,16 +89,15 @@ TEST(PopupMenu, MainMenuOrderTextsAndLabels) {
     // Paused (or stopped) and hidden: the other texts.
     state.playing = false;
     state.windowVisible = false;
-    menu = BuildPopupMenu(state, BuildKeyLabels(table, names));
+    menu = BuildPopupMenu(state, BuildKeyLabels(table, FakeKeyText));
     EXPECT_EQ(FindCommand(menu.main, CMD_PLAY_PAUSE)->text, "再生\t[Ctrl + F10]");
     EXPECT_EQ(FindCommand(menu.main, CMD_SHOW_HIDE)->text, "ウィンドウを表示する\t[0x17b0000]");
 }
 
 TEST(PopupMenu, PlayModeChecksAndHistoryEntries) {
-    FakeKeyNames names;
     KeyTable table = DefaultKeyTable();
     table[7 + 1].key = 0x279;  // e_Histry[01]
-    KeyLabels labels = BuildKeyLabels(table, names);
+    KeyLabels labels = BuildKeyLabels(table, FakeKeyText);
     PopupMenuState state;
     state.loadHistory = {"C:\\Music", "D:\\Songs\\list.spl"};
     for (PlayMode mode : {PLAY_MODE_LIST_ORDER, PLAY_MODE_RANDOM, PLAY_MODE_REPEAT}) {
@@ -132,8 +119,7 @@ TEST(PopupMenu, PlayModeChecksAndHistoryEntries) {
 }
 
 TEST(PopupMenu, GreyingWhileEmptyBusyShortOrSheetOpen) {
-    FakeKeyNames names;
-    KeyLabels labels = BuildKeyLabels(DefaultKeyTable(), names);
+    KeyLabels labels = BuildKeyLabels(DefaultKeyTable(), FakeKeyText);
     auto greyed = [&](PopupMenuState state) {
         std::map<int, bool> all = Greying(BuildPopupMenu(state, labels));
         std::vector<int> ids;

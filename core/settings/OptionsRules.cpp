@@ -1,0 +1,83 @@
+#include "settings/OptionsRules.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace hgf {
+namespace {
+
+// Virtual-key codes of the modifier keys, and of their left and right variants.
+constexpr std::uint8_t kShift = 0x10, kControl = 0x11, kMenu = 0x12;
+constexpr std::uint8_t kLeftShift = 0xA0, kRightMenu = 0xA5;
+
+}  // namespace
+
+std::string TransparencyText(int sliderPosition) {
+    char text[32];
+    std::snprintf(text, sizeof text, "透明度 %d％", sliderPosition * 100 / kTransparencySliderMax);
+    return text;
+}
+
+bool CommandChangesPage(OptionsPageKind page, unsigned notification) {
+    switch (page) {
+        case OptionsPageKind::Libraries1:
+        case OptionsPageKind::Layered:
+        case OptionsPageKind::Other:
+            return notification == kNotifyClicked || notification == kNotifySelChange ||
+                   notification == kNotifyEditChange;
+        case OptionsPageKind::Shortcuts:
+            return notification == kNotifyClicked || notification == kNotifyEditChange;
+        case OptionsPageKind::Libraries2:
+        case OptionsPageKind::Keys:
+            return false;
+    }
+    return false;
+}
+
+OffTimerControls OffTimerControlsFor(bool timerOn, bool appExitOnly) {
+    return {timerOn, timerOn && !appExitOnly};
+}
+
+ClockTime OffTimerPreselection(bool timerOn, ClockTime setTime, ClockTime now) {
+    return timerOn ? setTime : now;
+}
+
+ClockTime OffTimerFromSelection(int hourIndex, int minuteIndex, ClockTime previous) {
+    ClockTime time = previous;
+    if (hourIndex >= 0 && hourIndex < 24) time.hour = hourIndex;
+    if (minuteIndex >= 0 && minuteIndex < 60) time.minute = minuteIndex;
+    return time;
+}
+
+bool IsModifierKey(std::uint8_t virtualKey) {
+    return virtualKey == kShift || virtualKey == kControl || virtualKey == kMenu ||
+           (virtualKey >= kLeftShift && virtualKey <= kRightMenu);
+}
+
+std::optional<std::uint16_t> KeyCapture::KeyDown(std::uint8_t virtualKey, std::uint16_t held,
+                                                 bool autoRepeat) {
+    if (IsModifierKey(virtualKey) || autoRepeat) return std::nullopt;
+    held &= KEY_MOD_SHIFT | KEY_MOD_CTRL | KEY_MOD_ALT;
+    int pieces = 1;  // the key's name
+    for (std::uint16_t modifier : {KEY_MOD_SHIFT, KEY_MOD_CTRL, KEY_MOD_ALT})
+        if (held & modifier) ++pieces;
+    pending_ += pieces;
+    return static_cast<std::uint16_t>(held | virtualKey);
+}
+
+bool KeyCapture::KeyUp() {
+    if (pending_ > 0) {
+        --pending_;
+        return false;
+    }
+    return true;
+}
+
+KeyTable KeyTableFromRows(KeyTable table, std::span<const std::uintptr_t> rowValues) {
+    std::size_t rows = std::min(rowValues.size(), table.size());
+    for (std::size_t i = 0; i < rows; ++i)
+        table[i].key = static_cast<std::uint16_t>(rowValues[i] & 0xFFFF);
+    return table;
+}
+
+}  // namespace hgf

@@ -1,0 +1,19 @@
+// Reads the version and copyright texts of a library's version resource.
+#pragma once
+
+#include <string>
+
+namespace hgf {
+
+struct VersionTexts {
+    std::string version;    // ProductVersion
+    std::string copyright;  // LegalCopyright
+};
+
+// Reads the texts of the first translation of `fileName`'s version resource. The name
+// has no path, so the platform's library search finds the file. False when the file
+// has no version resource or cannot be found; then both texts are empty. A resource
+// without a translation table, or without one of the two values, leaves that text empty.
+bool ReadVersionTexts(const char* fileName, VersionTexts& texts);
+
+}  // namespace hgf

@@ -1,0 +1,461 @@
+// The options sheet and its six pages under Wine, over a stand-in for the core: a
+// layered test window as the main window, a settings record, a list and an off-timer.
+// Each test drives the real modal sheet with messages from inside its own loop.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CoreIds.h"
+#include "ProductInfo.h"
+#include "core/CoreResources.h"
+#include "platform/Clock.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Messenger.h"
+#include "playlist/PlaylistFiles.h"
+#include "settings/OptionsRules.h"
+#include "settings/win32/OptionsSheet.h"
+#include "win32/CoreModule.h"
+#include "win32/ModalLoopScript.h"
+
+namespace hgf {
+namespace {
+
+constexpr int kApplyButton = 0x3021;  // the sheet's Apply button
+
+std::string Text(HWND page, int id) {
+    char text[600] = "";
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return text;
+}
+
+void Click(HWND page, int id) {
+    SendMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0);
+}
+
+bool Checked(HWND page, int id) {
+    return IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
+
+bool Enabled(HWND page, int id) {
+    return IsWindowEnabled(GetDlgItem(page, id)) != FALSE;
+}
+
+bool ApplyEnabled(HWND sheet) {
+    return Enabled(sheet, kApplyButton);
+}
+
+// Applies at once (pressing the button by message would only post the request).
+void PressApply(HWND sheet) {
+    SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(kApplyButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(sheet, kApplyButton)));
+}
+
+HWND ShowPage(HWND sheet, int index) {
+    PropSheet_SetCurSel(sheet, nullptr, index);
+    return PropSheet_GetCurrentPageHwnd(sheet);
+}
+
+std::string TabText(HWND sheet, int index) {
+    char text[128] = "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int TabCount(HWND sheet) {
+    return static_cast<int>(SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMCOUNT, 0, 0));
+}
+
+// --- The key list ---
+
+int RowCount(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+std::string RowText(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+LPARAM RowValue(HWND list, int row) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.lParam;
+}
+int SelectedRow(HWND list) {
+    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+}
+void SelectRow(HWND list, int row) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+}
+
+// The thread's key state, as GetKeyState reads it.
+void HoldControl(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+LPARAM KeyParam(UINT virtualKey, bool release) {
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+    return 1 | scan | (release ? (3 << 30) : 0);
+}
+void Key(HWND list, UINT message, UINT virtualKey) {
+    bool release = message == WM_KEYUP || message == WM_SYSKEYUP;
+    SendMessageA(list, message, virtualKey, KeyParam(virtualKey, release));
+}
+// The platform's name of the key, or its scan-code argument in hexadecimal when the
+// platform has none (as Wine for the numeric keypad).
+std::string KeyName(UINT virtualKey) {
+    char name[101] = "";
+    LONG argument = static_cast<LONG>(KeyParam(virtualKey, false) & 0xFFFF0000);
+    if (GetKeyNameTextA(argument, name, sizeof name) > 0) return name;
+    std::snprintf(name, sizeof name, "%#0x", static_cast<unsigned>(argument));
+    return name;
+}
+
+// --- The stand-in for the core ---
+
+int g_hostPageQueries = 0;
+
+LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == MSG_GET_ABOUT_PAGE) ++g_hostPageQueries;  // and answers 0
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class OptionsPagesTest : public testing::Test {
+  protected:
+    // One main window for all tests: under Wine without a window manager, destroying a
+    // window that was once active waits two seconds for the display.
+    static void SetUpTestSuite() {
+        SetCoreModule(GetModuleHandleA(nullptr));
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = MainProcedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "OptionsPagesTestMain";
+        RegisterClassExA(&windowClass);
+        main_ = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW, windowClass.lpszClassName, "main",
+                                WS_POPUP, 600, 700, 320, 27, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+        ShowWindow(main_, SW_SHOWNA);
+    }
+    static void TearDownTestSuite() { DestroyWindow(main_); }
+
+    void SetUp() override {
+        ASSERT_TRUE(main_);
+        SetLayeredWindowAttributes(main_, 0, 100, LWA_ALPHA);
+        target_.mainWindow = main_;
+        g_hostPageQueries = 0;
+    }
+    void TearDown() override { SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS); }
+
+    // Opens the sheet and runs `script` in it; the script closes it.
+    void RunSheet(const std::function<void(HWND)>& script) {
+        ASSERT_TRUE(test::RunInsideModalLoop([&] { EXPECT_TRUE(ShowOptionsSheet(target_)); },
+                                             [] { return OptionsSheetWindow(); }, script));
+    }
+
+    int Alpha() const {
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        GetLayeredWindowAttributes(main_, nullptr, &alpha, &flags);
+        return alpha;
+    }
+
+    static inline HWND main_ = nullptr;
+    Settings settings_;
+    Playlist list_{PlaylistServices{TheWin32FileSystem(), TheWin32Messenger(), SystemClock(),
+                                    ReadPlaylistFile}};
+    std::uint8_t timerEnabled_ = 0;
+    int timerHour_ = 0, timerMinute_ = 0;
+    std::vector<int> alphas_;  // every opacity the pages set
+    SubclassedWindow folderChooser_;
+    OptionsTarget target_{settings_,
+                          list_,
+                          {timerEnabled_, timerHour_, timerMinute_},
+                          nullptr,  // the main window, once it exists
+                          [this](int opacity) {
+                              alphas_.push_back(opacity);
+                              SetLayeredWindowAttributes(main_, 0, static_cast<BYTE>(opacity),
+                                                         LWA_ALPHA);
+                          },
+                          folderChooser_};
+};
+
+TEST_F(OptionsPagesTest, SheetHasTheSixCorePagesWithoutHelpButtonAndIsKnownWhileOpen) {
+    HWND seen = nullptr;
+    RunSheet([&](HWND sheet) {
+        seen = sheet;
+        EXPECT_EQ(OptionsSheetWindow(), sheet);
+        char caption[64] = "";
+        GetWindowTextA(sheet, caption, sizeof caption);
+        EXPECT_STREQ(caption, "オプション");
+        EXPECT_EQ(GetWindow(sheet, GW_OWNER), main_);
+        EXPECT_FALSE(IsWindowEnabled(main_));  // modal over the main window
+        EXPECT_FALSE(GetWindowLongPtrA(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+        EXPECT_EQ(TabCount(sheet), 6);
+        const char* titles[] = {"DLLファイル(1)", "DLLファイル(2)",         "レイヤードウィンドウ",
+                                "キーアサイン",   "フォルダショートカット", "その他"};
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(TabText(sheet, i), titles[i]);
+        EXPECT_EQ(PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)), 0);
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
+    EXPECT_EQ(g_hostPageQueries, 1);
+    EXPECT_FALSE(IsWindow(seen));
+    EXPECT_EQ(OptionsSheetWindow(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main_));
+}
+
+TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFileAtOnce) {
+    settings_.SmfkConfigFile = "C:\\old.cfg";
+    RunSheet([&](HWND sheet) {
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        // The libraries beside this program; there is no SMF conversion library.
+        EXPECT_EQ(Text(page, IDC_CORE_VERSION), "バージョン " HGF_PRODUCT_VERSION_TEXT);
+        EXPECT_EQ(Text(page, IDC_CORE_COPYRIGHT), "著作権 " HGF_LEGAL_NOTICE);
+        EXPECT_EQ(Text(page, IDC_CORE_ADDRESS), HGF_HOME_PAGE);
+        EXPECT_EQ(Text(page, IDC_MML_VERSION), "バージョン " HGF_TONWERKEL_VERSION_TEXT);
+        EXPECT_EQ(Text(page, IDC_SMF_VERSION), "バージョン ");
+        EXPECT_EQ(Text(page, IDC_SMF_COPYRIGHT), "著作権 ");
+        EXPECT_EQ(Text(page, IDC_MML_PLAY_TIME), "120");
+        EXPECT_EQ(Text(page, IDC_SMF_CONFIG_FILE), "C:\\old.cfg");
+        EXPECT_FALSE(ApplyEnabled(sheet));  // filling the page is no change
+
+        SetDlgItemTextA(page, IDC_MML_PLAY_TIME, "45");
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        SetDlgItemTextA(page, IDC_SMF_CONFIG_FILE, "C:\\conf\\smf.cfg");
+        PressApply(sheet);
+        EXPECT_EQ(settings_.MmlPlayTime, 45);
+        EXPECT_EQ(list_.mmlPlayTime, 45);  // the playback's, for the next MML item
+        EXPECT_EQ(settings_.SmfkConfigFile, "C:\\conf\\smf.cfg");
+        EXPECT_EQ(list_.smfConversionFile, "C:\\conf\\smf.cfg");
+
+        HWND page2 = ShowPage(sheet, 1);
+        EXPECT_EQ(Text(page2, IDC_OGG_VERSION), "バージョン 1.0");
+        EXPECT_EQ(Text(page2, IDC_OGG_ADDRESS), "https://xiph.org/vorbis/");
+        EXPECT_EQ(Text(page2, IDC_MP3_VERSION).rfind("バージョン ", 0), 0u);
+
+        // An emptied play time gives 0, which switches MML playback off.
+        ShowPage(sheet, 0);
+        SetDlgItemTextA(page, IDC_MML_PLAY_TIME, "");
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(settings_.MmlPlayTime, 0);
+    EXPECT_EQ(list_.mmlPlayTime, 0);
+}
+
+TEST_F(OptionsPagesTest, TransparencyDefaultsButtonPreviewsAndOkStoresBoth) {
+    settings_.LayeredActive = 180;
+    settings_.LayeredNoActive = 120;
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 2);
+        HWND active = GetDlgItem(page, IDC_LAYERED_ACTIVE_SLIDER);
+        EXPECT_EQ(SendMessageA(active, TBM_GETRANGEMAX, 0, 0), 255);
+        EXPECT_EQ(SendMessageA(active, TBM_GETPOS, 0, 0), 75);
+        EXPECT_EQ(Text(page, IDC_LAYERED_ACTIVE_TEXT), "透明度 29％");
+        EXPECT_EQ(Text(page, IDC_LAYERED_AWAY_TEXT), "透明度 52％");
+        EXPECT_EQ(Alpha(), 120);  // both previewed as set: the away-opacity is last
+
+        Click(page, IDC_LAYERED_DEFAULTS);
+        EXPECT_EQ(Text(page, IDC_LAYERED_ACTIVE_TEXT), "透明度 21％");
+        EXPECT_EQ(Text(page, IDC_LAYERED_AWAY_TEXT), "透明度 60％");
+        EXPECT_EQ(Alpha(), 100);
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(settings_.LayeredActive, 200);
+    EXPECT_EQ(settings_.LayeredNoActive, 100);
+    EXPECT_EQ(Alpha(), 100);
+}
+
+TEST_F(OptionsPagesTest, SliderDragPreviewsAndCancelRestoresTheStoredOpacity) {
+    settings_.LayeredNoActive = 150;
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 2);
+        EXPECT_EQ(Alpha(), 150);
+        HWND slider = GetDlgItem(page, IDC_LAYERED_AWAY_SLIDER);
+        RECT thumb{};
+        SendMessageA(slider, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        int x = (thumb.left + thumb.right) / 2, y = (thumb.top + thumb.bottom) / 2;
+        SendMessageA(slider, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageA(slider, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 40, y));
+        SendMessageA(slider, WM_LBUTTONUP, 0, MAKELPARAM(x + 40, y));
+        int position = static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0));
+        EXPECT_GT(position, 105);
+        EXPECT_EQ(Alpha(), 255 - position);  // the preview follows the thumb
+        EXPECT_EQ(Text(page, IDC_LAYERED_AWAY_TEXT), TransparencyText(position));
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        ShowPage(sheet, 0);  // cancelled from another page
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
+    EXPECT_EQ(Alpha(), 150);
+    EXPECT_EQ(settings_.LayeredNoActive, 150);
+}
+
+TEST_F(OptionsPagesTest, OffTimerControlsFollowTheirChecksAndLeaveTheRadiosAlone) {
+    settings_.TrayIconDblClkToDefault = 0;
+    const int timerControls[] = {IDC_TIMER_HOUR,     IDC_TIMER_MINUTE,     IDC_TIMER_FORCE,
+                                 IDC_TIMER_SUSPEND,  IDC_TIMER_HOUR_LABEL, IDC_TIMER_MINUTE_LABEL,
+                                 IDC_TIMER_EXIT_ONLY};
+    RunSheet([&](HWND sheet) {
+        SYSTEMTIME before{};
+        GetLocalTime(&before);
+        HWND page = ShowPage(sheet, 5);
+        SYSTEMTIME after{};
+        GetLocalTime(&after);
+        int hour = static_cast<int>(SendDlgItemMessageA(page, IDC_TIMER_HOUR, CB_GETCURSEL, 0, 0));
+        int minute =
+            static_cast<int>(SendDlgItemMessageA(page, IDC_TIMER_MINUTE, CB_GETCURSEL, 0, 0));
+        EXPECT_TRUE(hour == before.wHour || hour == after.wHour);
+        EXPECT_TRUE(minute == before.wMinute || minute == after.wMinute);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_TIMER_HOUR, CB_GETCOUNT, 0, 0), 24);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_TIMER_MINUTE, CB_GETCOUNT, 0, 0), 60);
+        for (int id : timerControls)
+            EXPECT_FALSE(Enabled(page, id)) << id;
+        EXPECT_FALSE(Checked(page, IDC_TRAY_TO_DEFAULT));
+        EXPECT_TRUE(Checked(page, IDC_TRAY_EXIT));
+
+        Click(page, IDC_TIMER_ON);
+        for (int id : timerControls)
+            EXPECT_TRUE(Enabled(page, id)) << id;
+        Click(page, IDC_TIMER_EXIT_ONLY);
+        EXPECT_FALSE(Enabled(page, IDC_TIMER_FORCE));
+        EXPECT_FALSE(Enabled(page, IDC_TIMER_SUSPEND));
+        EXPECT_TRUE(Enabled(page, IDC_TIMER_HOUR));
+        Click(page, IDC_TIMER_ON);
+        for (int id : timerControls)
+            EXPECT_FALSE(Enabled(page, id)) << id;
+        Click(page, IDC_TIMER_ON);
+        EXPECT_TRUE(Enabled(page, IDC_TIMER_MINUTE));
+        EXPECT_FALSE(Enabled(page, IDC_TIMER_FORCE));  // "アプリケーションの終了のみ" is on
+        EXPECT_FALSE(Checked(page, IDC_TRAY_TO_DEFAULT));
+        EXPECT_TRUE(Checked(page, IDC_TRAY_EXIT));
+
+        SendDlgItemMessageA(page, IDC_TIMER_HOUR, CB_SETCURSEL, 5, 0);
+        SendDlgItemMessageA(page, IDC_TIMER_MINUTE, CB_SETCURSEL, 30, 0);
+        Click(page, IDC_PRIORITY_IDLE);
+        EXPECT_FALSE(Checked(page, IDC_PRIORITY_NORMAL));
+        Click(page, IDC_ITEM_NAME_TAGS);
+        Click(page, IDC_SCAN_SUBFOLDERS);
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(timerEnabled_, 1);
+    EXPECT_EQ(timerHour_, 5);
+    EXPECT_EQ(timerMinute_, 30);
+    EXPECT_EQ(settings_.TimerIsAppExitOnly, 1);
+    EXPECT_EQ(settings_.TrayIconDblClkToDefault, 0);
+    EXPECT_EQ(settings_.CpuPrioryMin, 1);
+    EXPECT_EQ(settings_.ListItemName, 1);
+    EXPECT_EQ(settings_.SubFolderFind, 0);
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+
+    // Opened again with the timer on: the set time, and no shutdown choices.
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 5);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_TIMER_HOUR, CB_GETCURSEL, 0, 0), 5);
+        EXPECT_EQ(SendDlgItemMessageA(page, IDC_TIMER_MINUTE, CB_GETCURSEL, 0, 0), 30);
+        EXPECT_TRUE(Enabled(page, IDC_TIMER_EXIT_ONLY));
+        EXPECT_FALSE(Enabled(page, IDC_TIMER_SUSPEND));
+        Click(page, IDC_PRIORITY_NORMAL);
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+}
+
+TEST_F(OptionsPagesTest, KeyCaptureBindsTheSelectedRowAndTheDefaultsComeBack) {
+    settings_.keyTable[0].key = 'A';
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 3);
+        HWND list = GetDlgItem(page, IDC_KEY_LIST);
+        ASSERT_EQ(RowCount(list), 40);
+        EXPECT_EQ(RowText(list, 3, 0), "再生・一時停止");
+        EXPECT_EQ(RowText(list, 3, 1), "Ctrl + " + KeyName(VK_F10));
+        EXPECT_EQ(RowText(list, 0, 1), KeyName('A'));
+        EXPECT_EQ(RowText(list, 1, 1), "なし");
+        EXPECT_EQ(SelectedRow(list), 0);
+        EXPECT_FALSE(ApplyEnabled(sheet));
+
+        // Ctrl pressed and released alone clears the row.
+        HoldControl(true);
+        Key(list, WM_KEYDOWN, VK_CONTROL);
+        EXPECT_EQ(RowValue(list, 0), 'A');
+        HoldControl(false);
+        Key(list, WM_KEYUP, VK_CONTROL);
+        EXPECT_EQ(RowValue(list, 0), 0);
+        EXPECT_EQ(RowText(list, 0, 1), "なし");
+        EXPECT_TRUE(ApplyEnabled(sheet));
+
+        // Ctrl + F10 binds 0x279; letting go of F10 and then Ctrl keeps it.
+        SelectRow(list, 1);
+        HoldControl(true);
+        Key(list, WM_KEYDOWN, VK_CONTROL);
+        Key(list, WM_KEYDOWN, VK_F10);
+        EXPECT_EQ(RowValue(list, 1), 0x279);
+        EXPECT_EQ(RowText(list, 1, 1), "Ctrl + " + KeyName(VK_F10));
+        Key(list, WM_KEYUP, VK_F10);
+        HoldControl(false);
+        Key(list, WM_KEYUP, VK_CONTROL);
+        EXPECT_EQ(RowValue(list, 1), 0x279);
+
+        // The defaults button: the default keys, and every other row cleared.
+        Click(page, IDC_KEY_DEFAULTS);
+        for (int i = 0; i < 40; ++i)
+            EXPECT_EQ(RowValue(list, i), kKeyActions[i].defaultKey) << i;
+        EXPECT_EQ(RowText(list, 1, 1), "なし");
+        EXPECT_EQ(RowText(list, 27, 1), KeyName(VK_F12));
+        EXPECT_EQ(RowText(list, 30, 1), "Ctrl + " + KeyName(VK_NUMPAD0));
+
+        // A plain key on row 2, then OK writes the rows into the key table.
+        SelectRow(list, 2);
+        Key(list, WM_KEYDOWN, 'R');
+        Key(list, WM_KEYUP, 'R');
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    KeyTable expected = DefaultKeyTable();
+    expected[2].key = 'R';
+    EXPECT_EQ(settings_.keyTable, expected);
+}
+
+TEST_F(OptionsPagesTest, ShortcutEditsAreStoredInOrder) {
+    settings_.folderShortcuts[0] = "C:\\music";
+    settings_.folderShortcuts[9] = "C:\\lists\\all.spl";
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 4);
+        EXPECT_EQ(Text(page, IDC_SHORTCUT0_EDIT), "C:\\music");
+        EXPECT_EQ(Text(page, IDC_SHORTCUT9_EDIT), "C:\\lists\\all.spl");
+        EXPECT_EQ(Text(page, IDC_SHORTCUT4_EDIT), "");
+        SetDlgItemTextA(page, IDC_SHORTCUT0_EDIT, "");
+        SetDlgItemTextA(page, IDC_SHORTCUT4_EDIT, "D:\\jazz");
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(settings_.folderShortcuts[0], "");
+    EXPECT_EQ(settings_.folderShortcuts[4], "D:\\jazz");
+    EXPECT_EQ(settings_.folderShortcuts[9], "C:\\lists\\all.spl");
+}
+
+}  // namespace
+}  // namespace hgf
