@@ -12,11 +12,13 @@
 #include "PlayerCommands.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
+#include "platform/win32/Win32PowerControl.h"
 #include "playlist/PlaylistFiles.h"
 #include "settings/win32/OptionsSheet.h"
 #include "settings/win32/Win32ProfileStore.h"
 #include "win32/Choosers.h"
 #include "win32/CoreModule.h"
+#include "win32/KeyboardHook.h"
 
 namespace hgf {
 namespace {
@@ -37,9 +39,13 @@ BYTE ClampAlpha(int alpha) {
 
 }  // namespace
 
-PlayerCore::PlayerCore()
+PlayerCore::PlayerCore() : PlayerCore(SystemClock(), TheWin32PowerControl()) {}
+
+PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
     : liveList_(ListServices()),
       stagingList_(ListServices()),
+      clock_(clock),
+      power_(power),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
       mediaEngine_(mci_),
       playbackControl_(
@@ -72,14 +78,15 @@ PlayerCore::~PlayerCore() {
     setLayeredWindowAttributes_ = nullptr;
     if (user32_) FreeLibrary(user32_);
     user32_ = nullptr;
+    // WM_CLOSE normally took these away; a host that never sent it must not keep a hook
+    // into a core that is gone, nor an icon nobody owns.
+    RemoveKeyboardHook();
+    if (mainWindow_.trayIcon) DestroyIcon(mainWindow_.trayIcon);
+    mainWindow_.trayIcon = nullptr;
 }
 
 void PlayerCore::Release() {
     delete this;
-}
-
-BOOL PlayerCore::ShowPopupMenu(int) {
-    return FALSE;
 }
 
 void PlayerCore::SetWindowAlpha(HWND window, COLORREF colorKey, BYTE alpha, DWORD flags) {
@@ -107,12 +114,14 @@ void PlayerCore::Start(const char* title, int iconId) {
         ShowWindow(main, SW_HIDE);
         SetWindowAlpha(main, 0, 0, LWA_ALPHA);
     }
+    AddTrayIcon(title, iconId);
     SetTimer(main, TIMER_FADE, TIMER_FADE_MS, nullptr);
     SetTimer(main, TIMER_HOUSEKEEPING, TIMER_HOUSEKEEPING_MS, nullptr);
     controller_.SetStatusText(kStatusNoList);
     liveList_.mmlPlayTime = settings_.MmlPlayTime;
     liveList_.smfConversionFile = settings_.SmfkConfigFile;
     PublishHotkeyTarget(main, MSG_HOTKEY);
+    InstallKeyboardHook();
     if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
         std::string newest = settings_.loadHistory.front();  // stays in the history
         controller_.RequestLoad(newest, settings_.LastPlayFile);
@@ -167,6 +176,12 @@ HWND PlayerCore::GetComboBoxWindow() {
     return comboBox_.Handle();
 }
 
+void PlayerCore::SetOffTimer(std::uint8_t enabled, int hour, int minute) {
+    offTimerEnabled_ = enabled;
+    offTimerHour_ = hour;
+    offTimerMinute_ = minute;
+}
+
 void PlayerCore::SaveSettingsNow() {
     settings_.PlayListMode = liveList_.GetPlayMode();
     std::string ini = ProgramIniPath();
@@ -177,6 +192,9 @@ void PlayerCore::SaveSettingsNow() {
 
 void PlayerCore::FadeMainWindow(int from, int to) {
     HWND main = mainWindow_.Handle();
+    // Stored opacities beyond the alpha range would only make the loop long.
+    from = ClampAlpha(from);
+    to = ClampAlpha(to);
     int step = from <= to ? 1 : -1;
     for (int alpha = from;; alpha += step) {
         SetWindowAlpha(main, 0, ClampAlpha(alpha), LWA_ALPHA);
