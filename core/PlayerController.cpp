@@ -91,6 +91,11 @@ void PlayerController::SetVolume(std::uint8_t volume) {
     RunDeferred();
 }
 
+void PlayerController::SkipFromList() {
+    if (DeferredWhilePlaying([this] { SkipFromList(); })) return;
+    Skip();
+}
+
 void PlayerController::Stop() {
     if (DeferredWhilePlaying([this] { Stop(); })) return;
     if (services_.titleReader) services_.titleReader->Stop();

@@ -138,6 +138,10 @@ class PlayerController {
     // A double click on the window: pause or resume, unless a load runs.
     void OnDoubleClick();
 
+    // Skips as CMD_SKIP does (in repeat mode the advance runs in random mode), but also
+    // while a load runs: the right click on the list.
+    void SkipFromList();
+
     // The volume popup moved: applies `volume` (0-100) to the current playback.
     void SetVolume(std::uint8_t volume);
 

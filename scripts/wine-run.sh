@@ -9,8 +9,8 @@ source "$(dirname "$0")/env.sh"
 export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-export LOCPATH=$HGF_LOCPATH
-export LC_ALL=ja_JP.UTF-8
+# Set for Wine only: this shell has no ja_JP locale of its own (LOCPATH is read at exec).
+wine_locale=(env LOCPATH="$HGF_LOCPATH" LC_ALL=ja_JP.UTF-8)
 
 home=${HGF_WINE_HOME:-}
 own_home=0
@@ -37,7 +37,7 @@ if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
-      wineboot -i >/dev/null 2>&1
+      "${wine_locale[@]}" wineboot -i >/dev/null 2>&1
       wineserver -w
       touch "$WINEPREFIX/.hgf-ready"
     fi
@@ -45,9 +45,9 @@ if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
 fi
 
 if [ -n "${DISPLAY:-}" ]; then
-  wine "$@"
+  "${wine_locale[@]}" wine "$@"
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "${wine_locale[@]}" wine "$@"
 fi
 rc=$?
 [ $own_home = 1 ] && [ "${HGF_KEEP_HOME:-0}" != 1 ] && rm -rf "$home"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ControlRules.h"
 #include "CoreIds.h"
 #include "win32/CoreModule.h"
 #include "win32/PlayerCore.h"
@@ -191,6 +192,9 @@ void PlayerCore::OnComboNotification(HWND strip, int code) {
             break;
         }
         case CBN_DROPDOWN: {
+            // Remembered once per opening: a repeated notification must not take our own
+            // "off" for the user's setting.
+            if (mainWindow_.dropDownOpen) break;
             BOOL animation = FALSE;
             SystemParametersInfoA(SPI_GETCOMBOBOXANIMATION, 0, &animation, 0);
             mainWindow_.savedComboAnimation = animation;
@@ -279,18 +283,97 @@ LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM 
                                                LPARAM lParam) {
     PlayerCore* core = CoreOf(combo);
     if (!core) return DefWindowProcA(combo, message, wParam, lParam);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (core->liveList_.ItemCount() == 0) return 0;  // an empty list never drops down
+            break;
+        case WM_RBUTTONDOWN:
+            if (core->liveList_.ItemCount() > 0) {
+                SetFocus(nullptr);
+                core->controller_.SkipFromList();
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            if (GET_KEYSTATE_WPARAM(wParam) & MK_RBUTTON) {
+                core->JumpToFolderGroup(GET_WHEEL_DELTA_WPARAM(wParam));
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
     LRESULT result = core->comboBox_.CallOriginal(combo, message, wParam, lParam);
     if (message == WM_NCDESTROY) core->comboBox_.DetachAndForget();
     return result;
+}
+
+void PlayerCore::JumpToFolderGroup(int wheelDelta) {
+    HWND combo = comboBox_.Handle();
+    auto selection = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(),
+                                  [&](int row) { return liveList_.GetItem(row).isFolder == 1; });
+    // Selected without a notification: nothing starts playing. The item count selects
+    // nothing (said as -1, which every combo box clears the selection for).
+    int count = liveList_.ItemCount();
+    SendMessageA(combo, CB_SETCURSEL, target >= count ? -1 : target, 0);
 }
 
 LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
     PlayerCore* core = CoreOf(list);
     if (!core) return DefWindowProcA(list, message, wParam, lParam);
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // the host's owner-drawn rows cover the whole list
+        case WM_MOUSEMOVE:
+            if (wParam & MK_RBUTTON) return 0;  // the selection does not follow the mouse
+            break;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            if (core->ClickChoosesFolderRow(list)) return 0;  // headings cannot be chosen
+            break;
+        case WM_RBUTTONUP:
+            return 0;
+        default:
+            break;
+    }
     LRESULT result = core->comboList_.CallOriginal(list, message, wParam, lParam);
     if (message == WM_NCDESTROY) core->comboList_.DetachAndForget();
     return result;
+}
+
+bool PlayerCore::ClickChoosesFolderRow(HWND list) {
+    auto selection = static_cast<int>(SendMessageA(comboBox_.Handle(), CB_GETCURSEL, 0, 0));
+    if (selection == CB_ERR) return false;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    if (WindowFromPoint(cursor) != list) return false;
+    if (SendMessageA(list, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) != HTCLIENT)
+        return false;
+    return liveList_.GetItem(selection).isFolder == 1;
+}
+
+void PlayerCore::OnFadeTimer() {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    // The volume popup is a window of its own: over it the player counts as left.
+    bool cursorNear = (under && (under == mainWindow_.Handle() || under == comboBox_.Handle() ||
+                                 under == comboList_.Handle() || under == controls_.Handle())) ||
+                      mainWindow_.dropDownOpen;
+    AlphaFade fade = TrackCursorAlpha(cursorNear, mainWindow_.cursorInside, settings_.LayeredActive,
+                                      settings_.LayeredNoActive);
+    if (!fade.run) return;
+    HWND main = mainWindow_.Handle();
+    if (fade.up) {
+        for (int alpha = fade.from; alpha <= fade.to; ++alpha)
+            SetWindowAlpha(main, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+    } else {
+        for (int alpha = fade.from; alpha >= fade.to; --alpha)
+            SetWindowAlpha(main, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+    }
 }
 
 }  // namespace hgf

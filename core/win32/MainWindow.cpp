@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "CoreIds.h"
+#include "OffTimer.h"
 #include "PlayerCommands.h"
+#include "win32/KeyboardHook.h"
 #include "win32/PlayerCore.h"
 
 namespace hgf {
@@ -11,6 +13,12 @@ namespace {
 
 constexpr WPARAM kMciNotifySuccessful = 1;  // MCI_NOTIFY_SUCCESSFUL
 constexpr WPARAM kResumeSuspend = 7;        // PBT_APMRESUMESUSPEND
+
+// Broadcast by the shell when it (re)starts: tray icons must be added again.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
 
 }  // namespace
 
@@ -32,6 +40,8 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             break;
         case WM_CLOSE:
             FadeMainWindow(settings_.LayeredNoActive, 1);
+            RemoveTrayIcon();
+            RemoveKeyboardHook();
             controller_.Stop();
             break;
         case WM_DESTROY:
@@ -50,7 +60,11 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             }
             break;
         case WM_TIMER:
-            if (wParam == TIMER_HOUSEKEEPING) SaveSettingsNow();
+            if (wParam == TIMER_FADE) OnFadeTimer();
+            if (wParam == TIMER_HOUSEKEEPING) {
+                SaveSettingsNow();
+                CheckOffTimerNow();
+            }
             break;
         case WM_POWERBROADCAST:
             if (wParam == kResumeSuspend) {
@@ -67,6 +81,9 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
         case MSG_PLAY_CURRENT:
             controller_.PlayCurrentItem();
             break;
+        case MSG_TRAY_NOTIFY:
+            OnTrayNotify(static_cast<UINT>(lParam));
+            break;
         case MSG_HOTKEY:
             for (int command :
                  CommandsForKey(settings_.keyTable, static_cast<std::uint16_t>(wParam))) {
@@ -74,8 +91,18 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             }
             break;
         default:
+            if (UINT shellRestarted = TaskbarCreatedMessage();
+                shellRestarted != 0 && message == shellRestarted) {
+                AddTrayIconAgain();
+            }
             break;
     }
+}
+
+void PlayerCore::CheckOffTimerNow() {
+    OffTimerSetting timer{offTimerEnabled_, offTimerHour_, offTimerMinute_};
+    if (CheckOffTimer(timer, settings_, clock_.NowLocal(), power_) == OffTimerOutcome::CloseWindow)
+        SendMessageA(mainWindow_.Handle(), WM_CLOSE, 0, 0);
 }
 
 void PlayerCore::StoreWindowRect() {

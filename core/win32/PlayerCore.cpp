@@ -13,11 +13,13 @@
 #include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
+#include "platform/win32/Win32PowerControl.h"
 #include "playlist/PlaylistFiles.h"
 #include "settings/win32/OptionsSheet.h"
 #include "settings/win32/Win32ProfileStore.h"
 #include "win32/Choosers.h"
 #include "win32/CoreModule.h"
+#include "win32/KeyboardHook.h"
 
 namespace hgf {
 namespace {
@@ -38,9 +40,13 @@ BYTE ClampAlpha(int alpha) {
 
 }  // namespace
 
-PlayerCore::PlayerCore()
+PlayerCore::PlayerCore() : PlayerCore(SystemClock(), TheWin32PowerControl()) {}
+
+PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
     : liveList_(ListServices()),
       stagingList_(ListServices()),
+      clock_(clock),
+      power_(power),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
       mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
       mediaEngine_(mci_),
@@ -80,14 +86,15 @@ PlayerCore::~PlayerCore() {
     setLayeredWindowAttributes_ = nullptr;
     if (user32_) FreeLibrary(user32_);
     user32_ = nullptr;
+    // WM_CLOSE normally took these away; a host that never sent it must not keep a hook
+    // into a core that is gone, nor an icon nobody owns.
+    RemoveKeyboardHook();
+    if (mainWindow_.trayIcon) DestroyIcon(mainWindow_.trayIcon);
+    mainWindow_.trayIcon = nullptr;
 }
 
 void PlayerCore::Release() {
     delete this;
-}
-
-BOOL PlayerCore::ShowPopupMenu(int) {
-    return FALSE;
 }
 
 void PlayerCore::SetWindowAlpha(HWND window, COLORREF colorKey, BYTE alpha, DWORD flags) {
@@ -115,12 +122,14 @@ void PlayerCore::Start(const char* title, int iconId) {
         ShowWindow(main, SW_HIDE);
         SetWindowAlpha(main, 0, 0, LWA_ALPHA);
     }
+    AddTrayIcon(title, iconId);
     SetTimer(main, TIMER_FADE, TIMER_FADE_MS, nullptr);
     SetTimer(main, TIMER_HOUSEKEEPING, TIMER_HOUSEKEEPING_MS, nullptr);
     controller_.SetStatusText(kStatusNoList);
     liveList_.mmlPlayTime = settings_.MmlPlayTime;
     liveList_.smfConversionFile = settings_.SmfkConfigFile;
     PublishHotkeyTarget(main, MSG_HOTKEY);
+    InstallKeyboardHook();
     if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
         std::string newest = settings_.loadHistory.front();  // stays in the history
         controller_.RequestLoad(newest, settings_.LastPlayFile);
@@ -175,6 +184,12 @@ HWND PlayerCore::GetComboBoxWindow() {
     return comboBox_.Handle();
 }
 
+void PlayerCore::SetOffTimer(std::uint8_t enabled, int hour, int minute) {
+    offTimerEnabled_ = enabled;
+    offTimerHour_ = hour;
+    offTimerMinute_ = minute;
+}
+
 void PlayerCore::SaveSettingsNow() {
     settings_.PlayListMode = liveList_.GetPlayMode();
     std::string ini = ProgramIniPath();
@@ -185,6 +200,9 @@ void PlayerCore::SaveSettingsNow() {
 
 void PlayerCore::FadeMainWindow(int from, int to) {
     HWND main = mainWindow_.Handle();
+    // Stored opacities beyond the alpha range would only make the loop long.
+    from = ClampAlpha(from);
+    to = ClampAlpha(to);
     int step = from <= to ? 1 : -1;
     for (int alpha = from;; alpha += step) {
         SetWindowAlpha(main, 0, ClampAlpha(alpha), LWA_ALPHA);

@@ -20,6 +20,8 @@
 #include "engines/win32/WinMediaEngine.h"
 #include "engines/win32/WinMmlBridge.h"
 #include "engines/win32/WinWaveOutput.h"
+#include "platform/Clock.h"
+#include "platform/PowerControl.h"
 #include "playlist/Playlist.h"
 #include "settings/Settings.h"
 #include "win32/WindowWrappers.h"
@@ -28,7 +30,10 @@ namespace hgf {
 
 class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
   public:
+    // With the running system's clock and power services.
     PlayerCore();
+    // With other clock and power services (the off-timer reads and uses them).
+    PlayerCore(Clock& clock, PowerControl& power);
 
     void Release() override;
     HWND AttachWindow(HWND hostWindow) override;
@@ -51,6 +56,10 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     bool HasFixedMenuText(int commandId) override;
     HWND GetComboBoxWindow() override;
 
+    // Arms the off-timer at hour:minute local time, or switches it off (as the options
+    // page does through the same fields).
+    void SetOffTimer(std::uint8_t enabled, int hour, int minute);
+
   private:
     using SetLayeredWindowAttributesProc = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
@@ -66,6 +75,22 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnControlsMessage(HWND strip, UINT message, WPARAM wParam, LPARAM lParam);
     void OnComboNotification(HWND strip, int code);
+    void JumpToFolderGroup(int wheelDelta);
+    // True when a left click on the open list would choose a folder heading.
+    bool ClickChoosesFolderRow(HWND list);
+    // TIMER_FADE: fades the window when the cursor came near or went away.
+    void OnFadeTimer();
+    // TIMER_HOUSEKEEPING, after the settings are saved.
+    void CheckOffTimerNow();
+
+    // The tray icon.
+    bool AddTrayIcon(const char* title, int iconId);
+    void AddTrayIconAgain();  // the shell restarted
+    void RemoveTrayIcon();
+    void OnTrayNotify(UINT mouseMessage);
+
+    // The popup menu.
+    void BuildMenus(bool ownerDraw);
     void CreateControls();
     void ShowVolumePopup();
     void RepaintAfterResume();
@@ -111,6 +136,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     HMENU mainMenu_ = nullptr;
     HMENU historyMenu_ = nullptr;
     HMENU playModeMenu_ = nullptr;
+    // The ids are command ids, and for the two submenu entries the submenu handles.
     std::map<int, std::string> menuTexts_;  // built by the last ShowPopupMenu
     // The INI file's values, among them the folder shortcuts, the load history and the
     // key table.
@@ -119,6 +145,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     std::uint8_t offTimerEnabled_ = 0;  // the off-timer: set by the options page only
     int offTimerHour_ = 0;
     int offTimerMinute_ = 0;
+    Clock& clock_;         // the off-timer's local time
+    PowerControl& power_;  // the off-timer's shutdown and hibernation
 
     // The engines and the playback control of the live list. No SMF converter: without
     // one the SmfkConfigFile setting changes nothing.
