@@ -31,16 +31,27 @@ pcm.!default {
 ASOUND
 fi
 
+# Wine links the user's shell folders (Desktop, Documents, ...) to the HOME of the
+# first start, a temporary folder that is gone by the next run. A dangling Desktop
+# leaves the shell namespace without its root (the folder browser then selects
+# nothing), so the prefix gets folders of its own instead.
+linked_shell_folders() {
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do [ -L "$link" ] && echo "$link"; done
+  return 0
+}
+
 # The first start of a prefix takes a while; serialise it between parallel tests.
 mkdir -p "$(dirname "$WINEPREFIX")"
-if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
+if [ ! -f "$WINEPREFIX/.hgf-ready" ] || [ -n "$(linked_shell_folders)" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
       "${wine_locale[@]}" wineboot -i >/dev/null 2>&1
       wineserver -w
-      touch "$WINEPREFIX/.hgf-ready"
     fi
+    linked_shell_folders | while read -r link; do rm -f "$link" && mkdir -p "$link"; done
+    touch "$WINEPREFIX/.hgf-ready"
   ) 9>"$WINEPREFIX.lock"
 fi
 
