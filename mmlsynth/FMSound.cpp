@@ -130,45 +130,9 @@ void TFMSound::Reset() {
     done = false;
 }
 
-bool TFMSound::StepPitch() {
-    bool changed = false;
-    if (portamentoTicks > 0) {
-        if (portamentoCountdown == 0) {
-            const int64_t ticks = portamentoTicks;
-            increment = static_cast<int32_t>(
-                ((ticks - portamentoStep) * glideStart + portamentoStep * int64_t{glideEnd}) /
-                ticks);
-            if (portamentoStep < portamentoTicks) {
-                ++portamentoStep;
-            } else {
-                portamentoTicks = 0;  // glide finished
-            }
-            portamentoCountdown = static_cast<int16_t>(samplesPerTick);
-            changed = true;
-        }
-        portamentoCountdown = Decrement16(portamentoCountdown);
-    }
-    if (pitchLfoDepth != 0) {
-        if (pitchLfoCountdown == 0) {
-            pitchLfoCountdown = static_cast<int16_t>(pitchLfoPeriod * samplesPerTick);
-            pitchLfoOffset =
-                static_cast<int16_t>(pitchLfoOffset != 0 ? -pitchLfoOffset : pitchLfoDepth);
-            increment = frequency(note, detune + pitchLfoOffset);
-            changed = true;
-        }
-        pitchLfoCountdown = Decrement16(pitchLfoCountdown);
-    }
-    return changed;
-}
-
 void TFMSound::StepTremolo() {
-    if (volumeLfoCountdown == 0) {
-        volumeLfoCountdown = volumeLfoPeriod * samplesPerTick;
-        volumeLfoOffset =
-            static_cast<int8_t>(volumeLfoOffset != 0 ? -volumeLfoOffset : volumeLfoDepth);
+    if (StepVolumeLfo())
         currentVolume = static_cast<uint8_t>(std::clamp(volume + volumeLfoOffset, 0, 15));
-    }
-    volumeLfoCountdown = Decrement32(volumeLfoCountdown);
 }
 
 void TFMSound::ReleaseKey() {

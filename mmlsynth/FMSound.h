@@ -61,7 +61,6 @@ class TFMSound : public TSoundDevice {
     bool done = false;          // the note has died away; the rest of its duration is silent
 
   private:
-    bool StepPitch();  // portamento and vibrato; true when the voice increment changed
     void StepTremolo();
     void ReleaseKey();
     void StepModulation();  // portamento, vibrato and tremolo of one sample

@@ -60,41 +60,8 @@ int16_t* TSSGSound::Render(int16_t* from, int16_t* to) {
         phase += static_cast<uint32_t>(increment);
         const uint32_t a = (phase >> 1) & 0xFFFF;
 
-        if (portamentoTicks > 0) {
-            if (portamentoCountdown == 0) {
-                const int64_t ticks = portamentoTicks;
-                increment = static_cast<int32_t>(
-                    ((ticks - portamentoStep) * glideStart + portamentoStep * int64_t{glideEnd}) /
-                    ticks);
-                if (portamentoStep < portamentoTicks) {
-                    ++portamentoStep;
-                } else {
-                    portamentoTicks = 0;  // glide finished
-                }
-                portamentoCountdown = static_cast<int16_t>(samplesPerTick);
-            }
-            portamentoCountdown = Decrement16(portamentoCountdown);
-        }
-
-        if (pitchLfoDepth != 0) {
-            if (pitchLfoCountdown == 0) {
-                pitchLfoCountdown = static_cast<int16_t>(pitchLfoPeriod * samplesPerTick);
-                pitchLfoOffset =
-                    static_cast<int16_t>(pitchLfoOffset != 0 ? -pitchLfoOffset : pitchLfoDepth);
-                increment = frequency(note, detune + pitchLfoOffset);
-            }
-            pitchLfoCountdown = Decrement16(pitchLfoCountdown);
-        }
-
-        if (volumeLfoDepth != 0) {
-            if (volumeLfoCountdown == 0) {
-                volumeLfoCountdown = volumeLfoPeriod * samplesPerTick;
-                volumeLfoOffset =
-                    static_cast<int8_t>(volumeLfoOffset != 0 ? -volumeLfoOffset : volumeLfoDepth);
-                RecomputeAmplitude();
-            }
-            volumeLfoCountdown = Decrement32(volumeLfoCountdown);
-        }
+        StepPitch();
+        if (volumeLfoDepth != 0 && StepVolumeLfo()) RecomputeAmplitude();
 
         const int32_t product = amplitude * Wave(a);
         *pos = static_cast<int16_t>(*pos + product / 32768);  // >> 15 rounded toward zero

@@ -69,6 +69,12 @@ class TSoundDevice {
     int32_t increment = 0;            // phase increment per sample
     int32_t glideStart = 0;           // increment of the previous note
     int32_t glideEnd = 0;             // increment of the new note
+
+  protected:
+    // One sample of portamento and vibrato; true when `increment` changed.
+    bool StepPitch();
+    // One sample of tremolo (the caller checks that it is on); true when the offset toggled.
+    bool StepVolumeLfo();
 };
 
 // Two's-complement wrap of a counter decrement, as the 16- and 32-bit counters of the voices
@@ -78,6 +84,50 @@ inline int16_t Decrement16(int16_t v) {
 }
 inline int32_t Decrement32(int32_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(v) - 1u);
+}
+
+// Inline: both run once per sample in every voice's loop.
+inline bool TSoundDevice::StepPitch() {
+    bool changed = false;
+    if (portamentoTicks > 0) {
+        if (portamentoCountdown == 0) {
+            const int64_t ticks = portamentoTicks;
+            increment = static_cast<int32_t>(
+                ((ticks - portamentoStep) * glideStart + portamentoStep * int64_t{glideEnd}) /
+                ticks);
+            if (portamentoStep < portamentoTicks) {
+                ++portamentoStep;
+            } else {
+                portamentoTicks = 0;  // glide finished
+            }
+            portamentoCountdown = static_cast<int16_t>(samplesPerTick);
+            changed = true;
+        }
+        portamentoCountdown = Decrement16(portamentoCountdown);
+    }
+    if (pitchLfoDepth != 0) {
+        if (pitchLfoCountdown == 0) {
+            pitchLfoCountdown = static_cast<int16_t>(pitchLfoPeriod * samplesPerTick);
+            pitchLfoOffset =
+                static_cast<int16_t>(pitchLfoOffset != 0 ? -pitchLfoOffset : pitchLfoDepth);
+            increment = frequency(note, detune + pitchLfoOffset);
+            changed = true;
+        }
+        pitchLfoCountdown = Decrement16(pitchLfoCountdown);
+    }
+    return changed;
+}
+
+inline bool TSoundDevice::StepVolumeLfo() {
+    bool toggled = false;
+    if (volumeLfoCountdown == 0) {
+        volumeLfoCountdown = volumeLfoPeriod * samplesPerTick;
+        volumeLfoOffset =
+            static_cast<int8_t>(volumeLfoOffset != 0 ? -volumeLfoOffset : volumeLfoDepth);
+        toggled = true;
+    }
+    volumeLfoCountdown = Decrement32(volumeLfoCountdown);
+    return toggled;
 }
 
 }  // namespace tonwerkel
