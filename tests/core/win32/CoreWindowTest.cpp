@@ -19,46 +19,24 @@
 
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
-#include "ToneOgg.h"
 #include "MediaTestFiles.h"
+#include "ToneOgg.h"
+#include "win32/WindowTestKit.h"
 
 namespace hgf {
 namespace {
+
+using test::ClassOf;
+using test::IniValue;
+using test::ProgramIniPath;
+using test::Pump;
+using test::PumpUntil;
+using test::WindowText;
 
 constexpr char kNoList[] = "[フォルダ／プレイリストが未選択]";
 constexpr char kSearching[] = "[フォルダ検索中]";
 constexpr char kNothingFound[] =
     "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。";
-
-std::string ProgramPath() {
-    char path[520] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
-}
-
-std::string IniPath() {
-    std::string path = ProgramPath();
-    return path.replace(path.size() - 3, 3, "ini");
-}
-
-std::string IniValue(const std::string& key) {
-    char value[520] = "";
-    GetPrivateProfileStringA("Harrowgladeforte Core", key.c_str(), "<missing>", value, sizeof value,
-                             IniPath().c_str());
-    return value;
-}
-
-std::string WindowText(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
 
 // The window of this thread titled `title` (other test programs may show theirs).
 HWND OwnWindowTitled(const std::string& title) {
@@ -91,25 +69,6 @@ std::string SelectedFolderName(HWND browser) {
     data.cchTextMax = sizeof text;
     if (!item || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data))) return {};
     return text;
-}
-
-// Runs the message loop until `done` holds or `timeoutMs` passed; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() > end) return false;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
-    return true;
-}
-
-void Pump(int ms) {
-    PumpUntil([] { return false; }, ms);
 }
 
 // A thread that answers each dialog box this process shows: `answer` is called with the
@@ -202,7 +161,7 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 class CoreWindowTest : public testing::Test {
   protected:
     void SetUp() override {
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         // At the root of the temporary folder's drive rather than in that folder, which
         // other test programs change meanwhile: the folder browser matches a path against
         // the folder data it read on opening, and a changed parent no longer matches.
@@ -215,13 +174,13 @@ class CoreWindowTest : public testing::Test {
     }
     void TearDown() override {
         Close();
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
 
     void WriteIni(const std::string& lines) {
-        std::ofstream ini(IniPath(), std::ios::binary);
+        std::ofstream ini(ProgramIniPath(), std::ios::binary);
         ini << "[Harrowgladeforte Core]\r\n" << lines;
     }
     // Two tones in the music folder, and an INI that resumes the first of them.

@@ -21,46 +21,20 @@
 #include "win32/CoreModule.h"
 #include "win32/KeyboardHook.h"
 #include "win32/PlayerCore.h"
+#include "win32/WindowTestKit.h"
 
 namespace hgf {
 namespace {
+
+using test::IniValue;
+using test::ProgramIniPath;
+using test::Pump;
+using test::PumpUntil;
 
 constexpr int kTrayIconResource = 113;  // an icon this program holds (the core's resources)
 constexpr int kNoIcon = 1;              // no icon of this program: no tray icon
 constexpr int kWindowX = 37;            // a place no other test's window uses
 constexpr int kWindowY = 333;
-
-std::string IniPath() {
-    char path[520] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string ini = path;
-    return ini.replace(ini.size() - 3, 3, "ini");
-}
-
-std::string IniValue(const std::string& key) {
-    char value[520] = "";
-    GetPrivateProfileStringA("Harrowgladeforte Core", key.c_str(), "<missing>", value, sizeof value,
-                             IniPath().c_str());
-    return value;
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() > end) return false;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    }
-    return true;
-}
-
-void Pump(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 // Records what the off-timer asks for; never touches the machine.
 class FakePower final : public PowerControl {
@@ -198,7 +172,7 @@ class MenuTrayTest : public testing::Test {
     static void SetUpTestSuite() { SetCoreModule(GetModuleHandleA(nullptr)); }
 
     void SetUp() override {
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         char temp[MAX_PATH] = "";
         GetTempPathA(sizeof temp, temp);
         folder_ = std::string(temp) + "hgf-menu-tray-" + std::to_string(GetCurrentProcessId());
@@ -209,13 +183,13 @@ class MenuTrayTest : public testing::Test {
     }
     void TearDown() override {
         Close();
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         std::error_code ignored;
         std::filesystem::remove_all(folder_, ignored);
     }
 
     void WriteIni(const std::string& lines) {
-        std::ofstream ini(IniPath(), std::ios::binary);
+        std::ofstream ini(ProgramIniPath(), std::ios::binary);
         ini << "[Harrowgladeforte Core]\r\n" << lines;
     }
     // Two folder groups of tones, resumed from the newest history entry in list order.

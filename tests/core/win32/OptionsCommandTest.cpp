@@ -15,16 +15,12 @@
 #include "ProductInfo.h"
 #include "win32/LauncherWindow.h"
 #include "win32/ModalLoopScript.h"
+#include "win32/WindowTestKit.h"
 
 namespace hgf {
 namespace {
 
-std::string IniPath() {
-    char path[520] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string ini = path;
-    return ini.replace(ini.size() - 3, 3, "ini");
-}
+using test::ProgramIniPath;
 
 int TabCount(HWND sheet) {
     return static_cast<int>(SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMCOUNT, 0, 0));
@@ -48,7 +44,7 @@ HWND FindSheet() {
 class OptionsCommandTest : public testing::Test {
   protected:
     void SetUp() override {
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
         InitCommonControlsEx(&classes);
         core_ = CreateInstance(GetModuleHandleA(nullptr));
@@ -59,7 +55,7 @@ class OptionsCommandTest : public testing::Test {
         launcher_.reset();
         registration_.reset();
         if (core_) core_->Release();
-        DeleteFileA(IniPath().c_str());
+        DeleteFileA(ProgramIniPath().c_str());
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         }

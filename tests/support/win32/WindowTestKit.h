@@ -1,0 +1,59 @@
+// Small helpers of the Win32 test programs: the INI beside the program, a message pump
+// that waits for a condition, and window texts.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace hgf::test {
+
+// The settings file of this program: its path with "exe" replaced by "ini".
+inline std::string ProgramIniPath() {
+    char path[520] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string ini = path;
+    return ini.replace(ini.size() - 3, 3, "ini");
+}
+
+// A value of the core's section in that file, or "<missing>".
+inline std::string IniValue(const std::string& key) {
+    char value[520] = "";
+    GetPrivateProfileStringA("Harrowgladeforte Core", key.c_str(), "<missing>", value, sizeof value,
+                             ProgramIniPath().c_str());
+    return value;
+}
+
+// Runs this thread's message loop until `done` holds or `timeoutMs` passed; returns `done()`.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+inline void Pump(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+inline std::string WindowText(HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+inline std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+}  // namespace hgf::test
