@@ -14,8 +14,8 @@
 #include <string>
 
 #include "CoreIds.h"
-#include "MediaTestSupport.h"
 #include "MediaTestFiles.h"
+#include "MediaTestSupport.h"
 #include "engines/PlaybackControl.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CoreIds.h"
+#include "TwoRowCapture.h"
 #include "engines/PlaybackControl.h"
 #include "engines/Vbmp3Engine.h"
 #include "engines/vbmp3/Vbmp3Platform.h"
@@ -42,54 +43,6 @@ int main(int argc, char** argv) {
 
     Vbmp3Engine mp3;
     PlaybackControl control(list, files, messenger, PlaybackEngines{.mp3 = &mp3});
-    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-
-    bool ok = true;
-    auto check = [&](bool condition, const char* what) {
-        if (!condition) {
-            std::printf("FAILED: %s\n", what);
-            ok = false;
-        }
-    };
-    const auto level = static_cast<std::uint8_t>(volume);
-    const ULONGLONG start = GetTickCount64();
-    ULONGLONG secondStart = 0;
-    check(control.PlayUntilStarted(window, MSG_PLAY_CURRENT, level), "the first row plays");
-    check(control.GetEngineKind() == ENGINE_MP3, "the first row plays as MP3");
-    SetTimer(nullptr, 0, 15000, nullptr);  // gives up if the end messages do not come
-
-    int ends = 0;
-    MSG message;
-    while (ok && ends < 2 && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER && message.hwnd == nullptr) {
-            check(false, "the end-of-track messages arrive within 15 s");
-            break;
-        }
-        if (message.hwnd == window && message.message == MSG_PLAY_CURRENT) {
-            ++ends;
-            const ULONGLONG now = GetTickCount64();
-            if (ends == 1) {
-                std::printf("first row ended after %llu ms; current row %d\n", now - start,
-                            list.GetCurrentIndex());
-                check(list.GetCurrentIndex() == 1, "the end advanced to the second row");
-                secondStart = now;
-                check(control.PlayUntilStarted(window, MSG_PLAY_CURRENT, level),
-                      "the second row plays");
-                check(control.GetEngineKind() == ENGINE_MP3, "the second row plays as MP3");
-            } else {
-                // The device may play faster than real time (Wine's file device does).
-                std::printf("second row ended after %llu ms; current row %d\n", now - secondStart,
-                            list.GetCurrentIndex());
-                check(list.GetCurrentIndex() == 0, "the end advanced to the first row again");
-                control.Stop();
-            }
-            continue;
-        }
-        DispatchMessageA(&message);
-    }
-    control.Stop();
-    DestroyWindow(window);
-    std::printf("%s\n", ok ? "ok" : "failed");
-    return ok ? 0 : 1;
+    return test::PlayTwoRows(control, list, volume,
+                             {.engineKind = ENGINE_MP3, .engineName = "MP3"});
 }

@@ -12,6 +12,7 @@
 
 #include "CoreIds.h"
 #include "OggTestFiles.h"
+#include "TwoRowCapture.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
 #include "engines/win32/WinWaveOutput.h"
@@ -58,57 +59,11 @@ int main(int argc, char** argv) {
     WinWaveOutput output;
     OggStreamPlayer ogg(files, output);
     PlaybackControl control(list, files, messenger, PlaybackEngines{.ogg = &ogg});
-    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-
-    bool ok = true;
-    auto check = [&](bool condition, const char* what) {
-        if (!condition) {
-            std::printf("FAILED: %s\n", what);
-            ok = false;
-        }
-    };
-    const ULONGLONG start = GetTickCount64();
-    ULONGLONG secondStart = 0;
-    check(control.PlayUntilStarted(window, MSG_PLAY_CURRENT, static_cast<std::uint8_t>(volume)),
-          "the first row plays");
-    check(control.GetEngineKind() == ENGINE_OGG, "the first row plays as Ogg Vorbis");
-    SetTimer(nullptr, 0, 15000, nullptr);  // gives up if the end messages do not come
-
-    int ends = 0;
-    MSG message;
-    while (ok && ends < 2 && GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_TIMER && message.hwnd == nullptr) {
-            check(false, "the end-of-track messages arrive within 15 s");
-            break;
-        }
-        if (message.hwnd == window && message.message == MSG_PLAY_CURRENT) {
-            ++ends;
-            const ULONGLONG now = GetTickCount64();
-            if (ends == 1) {
-                std::printf("first row ended after %llu ms; current row %d\n", now - start,
-                            list.GetCurrentIndex());
-                check(list.GetCurrentIndex() == 1, "the end advanced to the second row");
-                secondStart = now;
-                check(control.PlayUntilStarted(window, MSG_PLAY_CURRENT,
-                                               static_cast<std::uint8_t>(volume)),
-                      "the second row plays");
-                check(control.GetEngineKind() == ENGINE_OGG, "the second row plays as Ogg Vorbis");
-            } else {
-                std::printf("second row ended after %llu ms\n", now - secondStart);
-                check(now - secondStart >= 2900 && now - secondStart < 4000,
-                      "the second row ends after its 3 s");
-                control.Stop();
-            }
-            continue;
-        }
-        DispatchMessageA(&message);
-    }
-    control.Stop();
-    DestroyWindow(window);
+    const int result = test::PlayTwoRows(
+        control, list, volume,
+        {.engineKind = ENGINE_OGG, .engineName = "Ogg Vorbis", .timeSecondRow = true});
     DeleteFileA(lead.c_str());
     DeleteFileA(tone.c_str());
     RemoveDirectoryA(folder.c_str());
-    std::printf("%s\n", ok ? "ok" : "failed");
-    return ok ? 0 : 1;
+    return result;
 }
