@@ -21,21 +21,8 @@ namespace hgf {
 namespace {
 
 using test::ProgramIniPath;
-
-int TabCount(HWND sheet) {
-    return static_cast<int>(SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMCOUNT, 0, 0));
-}
-
-std::string TabText(HWND sheet, int index) {
-    char text[128] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
-                 reinterpret_cast<LPARAM>(&item));
-    return text;
-}
+using test::TabCount;
+using test::TabText;
 
 HWND FindSheet() {
     return test::FindThreadDialog("オプション");

@@ -22,10 +22,13 @@
 #include "settings/win32/OptionsSheet.h"
 #include "win32/CoreModule.h"
 #include "win32/ModalLoopScript.h"
+#include "win32/WindowTestKit.h"
 
 namespace hgf {
 namespace {
 
+using test::TabCount;
+using test::TabText;
 constexpr int kApplyButton = 0x3021;  // the sheet's Apply button
 
 std::string Text(HWND page, int id) {
@@ -59,21 +62,6 @@ void PressApply(HWND sheet) {
 HWND ShowPage(HWND sheet, int index) {
     PropSheet_SetCurSel(sheet, nullptr, index);
     return PropSheet_GetCurrentPageHwnd(sheet);
-}
-
-std::string TabText(HWND sheet, int index) {
-    char text[128] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
-                 reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int TabCount(HWND sheet) {
-    return static_cast<int>(SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMCOUNT, 0, 0));
 }
 
 // --- The key list ---

@@ -1,8 +1,10 @@
 // Small helpers of the Win32 test programs: the INI beside the program, a message pump
-// that waits for a condition, and window texts.
+// that waits for a condition, window texts and property-sheet tabs.
 #pragma once
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -54,6 +56,21 @@ inline std::string ClassOf(HWND window) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
     return name;
+}
+
+inline int TabCount(HWND sheet) {
+    return static_cast<int>(SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMCOUNT, 0, 0));
+}
+
+inline std::string TabText(HWND sheet, int index) {
+    char text[128] = "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
+                 reinterpret_cast<LPARAM>(&item));
+    return text;
 }
 
 }  // namespace hgf::test
