@@ -267,14 +267,7 @@ int16_t* TFMSound::RenderTone(int16_t* pos, int16_t* to) {
 int16_t* TFMSound::Render(int16_t* from, int16_t* to) {
     if (note >= 96) {
         gate = 0;
-        const int32_t room = static_cast<int32_t>(to - from);
-        if (remaining > room) {
-            remaining -= room;
-            return to;
-        }
-        int16_t* end = from + std::max(remaining, 0);
-        remaining = 0;
-        return end;
+        return SkipSilently(from, to);
     }
 
     // During a glide the operators stay on the glide's current increment; setting them

@@ -85,15 +85,7 @@ int16_t* TSSGSound::Render(int16_t* from, int16_t* to) {
 
     remaining -= gateAtStart - gate;
     if (gate > 0) return to;
-    // The gate is used up: skip the silent rest of the duration.
-    const int32_t room = static_cast<int32_t>(to - pos);
-    if (remaining > room) {
-        remaining -= room;
-        return to;
-    }
-    int16_t* end = pos + std::max(remaining, 0);
-    remaining = 0;
-    return end;
+    return SkipSilently(pos, to);  // the gate is used up
 }
 
 }  // namespace tonwerkel

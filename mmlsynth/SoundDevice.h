@@ -75,6 +75,8 @@ class TSoundDevice {
     bool StepPitch();
     // One sample of tremolo (the caller checks that it is on); true when the offset toggled.
     bool StepVolumeLfo();
+    // The rest of the note's duration passes in silence: returns where it ends, or `to`.
+    int16_t* SkipSilently(int16_t* pos, int16_t* to);
 };
 
 // Two's-complement wrap of a counter decrement, as the 16- and 32-bit counters of the voices
@@ -116,6 +118,17 @@ inline bool TSoundDevice::StepPitch() {
         pitchLfoCountdown = Decrement16(pitchLfoCountdown);
     }
     return changed;
+}
+
+inline int16_t* TSoundDevice::SkipSilently(int16_t* pos, int16_t* to) {
+    const auto room = static_cast<int32_t>(to - pos);
+    if (remaining > room) {
+        remaining -= room;
+        return to;
+    }
+    int16_t* end = pos + (remaining > 0 ? remaining : 0);
+    remaining = 0;
+    return end;
 }
 
 inline bool TSoundDevice::StepVolumeLfo() {

@@ -11,14 +11,7 @@
 namespace tonwerkel {
 
 int16_t* TSilentVoice::Render(int16_t* from, int16_t* to) {
-    const int32_t room = static_cast<int32_t>(to - from);
-    if (remaining > room) {
-        remaining -= room;
-        return to;
-    }
-    int16_t* end = from + std::max(remaining, 0);
-    remaining = 0;
-    return end;
+    return SkipSilently(from, to);
 }
 
 Synthesizer::Synthesizer()
