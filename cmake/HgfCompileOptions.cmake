@@ -34,3 +34,17 @@ if(HGF_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Adds every sub-folder of the current source folder that has a CMakeLists.txt, in name
+# order: tests/, fuzz/ and bench/ hold one group per sub-folder.
+function(hgf_add_child_directories)
+    file(GLOB children CONFIGURE_DEPENDS LIST_DIRECTORIES true
+        RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    list(SORT children)
+    foreach(child ${children})
+        if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
+                AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+            add_subdirectory(${child})
+        endif()
+    endforeach()
+endfunction()
