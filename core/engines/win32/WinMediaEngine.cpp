@@ -24,27 +24,12 @@ bool Query(IGraphBuilder* graph, const GUID& iid, Interface*& pointer) {
 
 }  // namespace
 
-const GUID kClsidFilterGraph = {
-    0xE436EBB3, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-const GUID kIidGraphBuilder = {
-    0x56A868A9, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-const GUID kIidMediaControl = {
-    0x56A868B1, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-const GUID kIidMediaEvent = {
-    0x56A868B6, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-const GUID kIidBasicAudio = {
-    0x56A868B3, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-const GUID kIidMediaSeeking = {
-    0x36B73880, 0xC2C8, 0x11CF, {0x8B, 0x46, 0x00, 0x80, 0x5F, 0x6C, 0xEF, 0x60}};
-const GUID kIidVideoWindow = {
-    0x56A868B4, 0x0AD4, 0x11CE, {0xB0, 0x3A, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
-
 std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notifyWindow) {
     return mciSendStringA(command.c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
 }
 
 HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
-    return CoCreateInstance(kClsidFilterGraph, nullptr, CLSCTX_INPROC_SERVER, kIidGraphBuilder,
+    return CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                             reinterpret_cast<void**>(graph));
 }
 
@@ -72,10 +57,11 @@ void WinMediaEngine::SetUpGraph() {
         return;
     }
     graphBuilder_ = graph;
-    if (!Query(graph, kIidMediaControl, mediaControl_) ||
-        !Query(graph, kIidMediaEvent, mediaEvent_) || !Query(graph, kIidBasicAudio, basicAudio_) ||
-        !Query(graph, kIidMediaSeeking, mediaSeeking_) ||
-        !Query(graph, kIidVideoWindow, videoWindow_)) {
+    if (!Query(graph, IID_IMediaControl, mediaControl_) ||
+        !Query(graph, IID_IMediaEvent, mediaEvent_) ||
+        !Query(graph, IID_IBasicAudio, basicAudio_) ||
+        !Query(graph, IID_IMediaSeeking, mediaSeeking_) ||
+        !Query(graph, IID_IVideoWindow, videoWindow_)) {
         ReleaseInterfaces();
         mciMode_ = true;
         UninitializeCom();

@@ -20,15 +20,6 @@ struct IVideoWindow;
 
 namespace hgf {
 
-// The platform's published identifiers that the engine asks for.
-extern const GUID kClsidFilterGraph;
-extern const GUID kIidGraphBuilder;
-extern const GUID kIidMediaControl;
-extern const GUID kIidMediaEvent;
-extern const GUID kIidBasicAudio;
-extern const GUID kIidMediaSeeking;
-extern const GUID kIidVideoWindow;
-
 // Sends the commands with mciSendString, asking for no return string.
 class WinMciChannel final : public MciChannel {
   public:

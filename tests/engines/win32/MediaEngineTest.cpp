@@ -49,16 +49,6 @@ bool ShowsAWindow() {
     return shown;
 }
 
-TEST(MediaEngineIdentifiersTest, AreThePlatformsPublishedOnes) {
-    EXPECT_TRUE(IsEqualGUID(kClsidFilterGraph, CLSID_FilterGraph));
-    EXPECT_TRUE(IsEqualGUID(kIidGraphBuilder, IID_IGraphBuilder));
-    EXPECT_TRUE(IsEqualGUID(kIidMediaControl, IID_IMediaControl));
-    EXPECT_TRUE(IsEqualGUID(kIidMediaEvent, IID_IMediaEvent));
-    EXPECT_TRUE(IsEqualGUID(kIidBasicAudio, IID_IBasicAudio));
-    EXPECT_TRUE(IsEqualGUID(kIidMediaSeeking, IID_IMediaSeeking));
-    EXPECT_TRUE(IsEqualGUID(kIidVideoWindow, IID_IVideoWindow));
-}
-
 class MediaEngineTest : public ::testing::Test {
   protected:
     void SetUp() override {
