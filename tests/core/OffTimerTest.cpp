@@ -5,32 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "FakePowerControl.h"
 #include "OffTimer.h"
 
 namespace hgf {
 namespace {
-
-class FakePower final : public PowerControl {
-  public:
-    bool nt = true;
-    bool privilegeGranted = true;
-    bool systemAgrees = true;
-    std::vector<std::string> calls;
-
-    bool IsNtPlatform() override { return nt; }
-    bool EnableShutdownPrivilege() override {
-        calls.push_back("privilege");
-        return privilegeGranted;
-    }
-    bool SetSystemPowerState(bool suspend, bool force) override {
-        calls.push_back("power " + std::to_string(suspend) + " " + std::to_string(force));
-        return systemAgrees;
-    }
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
-        calls.push_back("exit " + std::to_string(flags) + " " + std::to_string(reason));
-        return systemAgrees;
-    }
-};
 
 LocalTime At(int hour, int minute) {
     return LocalTime{2026, 12, 7, hour, minute};
@@ -43,7 +22,7 @@ TEST(OffTimer, FiresOnlyOnTheTicksOfItsMinute) {
     Settings settings;
     settings.TimerIsAppExitOnly = 1;
     settings.TimerIsSuspend = 1;  // ignored in the quit-only mode
-    FakePower power;
+    test::FakePowerControl power;
     OffTimerSetting timer{1, 23, 0};
     // Ticks every 30 seconds from 22:59 to 23:01: two of them fall inside 23:00.
     std::vector<OffTimerOutcome> outcomes;
@@ -60,7 +39,7 @@ TEST(OffTimer, FiresOnlyOnTheTicksOfItsMinute) {
 TEST(OffTimer, HibernatesAndRunsOnOrShutsDownAndCloses) {
     Settings settings;
     settings.TimerIsSuspend = 1;
-    FakePower power;
+    test::FakePowerControl power;
     OffTimerSetting timer{1, 23, 0};
     EXPECT_EQ(CheckOffTimer(timer, settings, At(23, 0), power), kNothing);
     EXPECT_EQ(CheckOffTimer(timer, settings, At(23, 0), power), kNothing);  // asks again
@@ -74,7 +53,7 @@ TEST(OffTimer, HibernatesAndRunsOnOrShutsDownAndCloses) {
 
     // Shutting down closes the player even when the privilege and the system refuse.
     settings = Settings{};
-    power = FakePower{};
+    power = test::FakePowerControl{};
     power.privilegeGranted = false;
     power.systemAgrees = false;
     EXPECT_EQ(CheckOffTimer(timer, settings, At(23, 0), power), kClose);

@@ -32,6 +32,7 @@ using test::ProgramIniPath;
 using test::Pump;
 using test::PumpUntil;
 using test::WindowText;
+using test::WriteProgramIni;
 
 constexpr char kNoList[] = "[フォルダ／プレイリストが未選択]";
 constexpr char kSearching[] = "[フォルダ検索中]";
@@ -179,16 +180,12 @@ class CoreWindowTest : public testing::Test {
         std::filesystem::remove_all(folder_, ignored);
     }
 
-    void WriteIni(const std::string& lines) {
-        std::ofstream ini(ProgramIniPath(), std::ios::binary);
-        ini << "[Harrowgladeforte Core]\r\n" << lines;
-    }
     // Two tones in the music folder, and an INI that resumes the first of them.
     void WriteTonesAndResumeIni(const std::string& moreLines = {}) {
         ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 3));
         ASSERT_TRUE(test::WriteToneOgg(music_ + "\\b.ogg", 660, 3));
-        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
-                 "\\a.ogg\r\nPlayListMode=0\r\n" + moreLines);
+        WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                        "\\a.ogg\r\nPlayListMode=0\r\n" + moreLines);
     }
 
     void Open() {
@@ -225,7 +222,7 @@ class CoreWindowTest : public testing::Test {
 };
 
 TEST_F(CoreWindowTest, AttachCreatesTheControlsAndTheyLeaveWithTheWindow) {
-    WriteIni("Volume=70\r\n");
+    WriteProgramIni("Volume=70\r\n");
     Open();
     HWND strip = g_strip;
     ASSERT_TRUE(strip);
@@ -285,7 +282,7 @@ TEST_F(CoreWindowTest, AttachCreatesTheControlsAndTheyLeaveWithTheWindow) {
 }
 
 TEST_F(CoreWindowTest, HiddenStartWithoutHistoryLoadsNothing) {
-    WriteIni("WindowVisible=false\r\n");
+    WriteProgramIni("WindowVisible=false\r\n");
     Open();
     EXPECT_FALSE(IsWindowVisible(window_));
     EXPECT_EQ(core_->GetStatusText(), kNoList);
@@ -386,8 +383,8 @@ class CoreMediaTest : public CoreWindowTest {
     void WriteWavesAndResumeIni() {
         ASSERT_TRUE(test::WriteToneWave(music_ + "\\a.wav", 440, 1.0));
         ASSERT_TRUE(test::WriteToneWave(music_ + "\\b.wav", 660, 1.0));
-        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
-                 "\\a.wav\r\nPlayListMode=0\r\n");
+        WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                        "\\a.wav\r\nPlayListMode=0\r\n");
     }
     // The main window has started row `index` (the end of a track may have advanced the
     // current row before its message arrives).
@@ -448,8 +445,8 @@ TEST_F(CoreMediaTest, WithoutDirectShowTheMciNotificationPlaysTheNextRow) {
 TEST_F(CoreMediaTest, SongsPlayThroughTheSynthesizerForTheirPlayTime) {
     for (const char* name : {"a.mml", "b.mml"})
         std::ofstream(music_ + "\\" + name) << "4:t120 q8 v15 o4 l1 aaaa\r\n";
-    WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
-             "\\a.mml\r\nPlayListMode=0\r\nMmlPlayTime=2\r\n");
+    WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                    "\\a.mml\r\nPlayListMode=0\r\nMmlPlayTime=2\r\n");
     Open();
     ASSERT_TRUE(WaitUntilPlaying());
     const ULONGLONG start = GetTickCount64();
@@ -473,7 +470,7 @@ TEST_F(CoreWindowTest, HotKeysPostTheirCommands) {
 }
 
 TEST_F(CoreWindowTest, MovesAreStoredAndTheDefaultPlaceRestored) {
-    WriteIni("LayeredNoActive=150\r\nLayeredActive=250\r\n");
+    WriteProgramIni("LayeredNoActive=150\r\nLayeredActive=250\r\n");
     Open();
     SetWindowPos(window_, nullptr, 100, 200, 300, 30, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT saved{};
@@ -604,7 +601,7 @@ TEST_F(CoreWindowTest, ALoadEndingWhileATrackStartsIsHandedOverAfterIt) {
 // system under Wine) cancels the scan: the program ends without a crash, a hang or a
 // message box, and saves its settings as always.
 TEST_F(CoreWindowTest, ClosingDuringAScanOfAWholeDriveEndsIt) {
-    WriteIni("Histry0=Z:\\\r\nSubFolderFind=true\r\n");
+    WriteProgramIni("Histry0=Z:\\\r\nSubFolderFind=true\r\n");
     Open();
     DialogWatcher watcher([](HWND dialog) { Press(dialog, IDOK); });
     Pump(500);

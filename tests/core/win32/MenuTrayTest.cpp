@@ -16,6 +16,7 @@
 
 #include "CoreIds.h"
 #include "FakeClock.h"
+#include "FakePowerControl.h"
 #include "ToneOgg.h"
 #include "platform/PowerControl.h"
 #include "win32/CoreModule.h"
@@ -30,30 +31,12 @@ using test::IniValue;
 using test::ProgramIniPath;
 using test::Pump;
 using test::PumpUntil;
+using test::WriteProgramIni;
 
 constexpr int kTrayIconResource = 113;  // an icon this program holds (the core's resources)
 constexpr int kNoIcon = 1;              // no icon of this program: no tray icon
 constexpr int kWindowX = 37;            // a place no other test's window uses
 constexpr int kWindowY = 333;
-
-// Records what the off-timer asks for; never touches the machine.
-class FakePower final : public PowerControl {
-  public:
-    std::vector<std::string> calls;
-    bool IsNtPlatform() override { return true; }
-    bool EnableShutdownPrivilege() override {
-        calls.push_back("privilege");
-        return true;
-    }
-    bool SetSystemPowerState(bool suspend, bool force) override {
-        calls.push_back("power " + std::to_string(suspend) + " " + std::to_string(force));
-        return true;
-    }
-    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
-        calls.push_back("exit " + std::to_string(flags) + " " + std::to_string(reason));
-        return true;
-    }
-};
 
 // One item of a tracked menu as the system holds it.
 struct MenuItem {
@@ -188,17 +171,13 @@ class MenuTrayTest : public testing::Test {
         std::filesystem::remove_all(folder_, ignored);
     }
 
-    void WriteIni(const std::string& lines) {
-        std::ofstream ini(ProgramIniPath(), std::ios::binary);
-        ini << "[Harrowgladeforte Core]\r\n" << lines;
-    }
     // Two folder groups of tones, resumed from the newest history entry in list order.
     void WriteGroupsAndResumeIni(const std::string& moreLines = {}) {
         ASSERT_TRUE(test::WriteToneOgg(music_ + "\\A\\a1.ogg", 440, 3));
         ASSERT_TRUE(test::WriteToneOgg(music_ + "\\A\\a2.ogg", 550, 3));
         ASSERT_TRUE(test::WriteToneOgg(music_ + "\\B\\b1.ogg", 660, 3));
-        WriteIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
-                 "\\A\\a1.ogg\r\nPlayListMode=0\r\n" + moreLines);
+        WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                        "\\A\\a1.ogg\r\nPlayListMode=0\r\n" + moreLines);
     }
 
     void Open(int trayIconId = kNoIcon) {
@@ -244,7 +223,7 @@ class MenuTrayTest : public testing::Test {
 
     std::string folder_, music_;
     test::FakeClock clock_;
-    FakePower power_;
+    test::FakePowerControl power_;
     PlayerCore* core_ = nullptr;
     HWND window_ = nullptr;
     HWND combo_ = nullptr;
@@ -252,7 +231,7 @@ class MenuTrayTest : public testing::Test {
 };
 
 TEST_F(MenuTrayTest, TrayIconLivesFromStartToCloseAndReturnsWithTheShell) {
-    WriteIni("TrayIconDblClkToDefault=true\r\n");
+    WriteProgramIni("TrayIconDblClkToDefault=true\r\n");
     Open(kTrayIconResource);
     EXPECT_TRUE(TrayIconExists(window_));
 
@@ -289,7 +268,7 @@ TEST_F(MenuTrayTest, TrayIconLivesFromStartToCloseAndReturnsWithTheShell) {
 }
 
 TEST_F(MenuTrayTest, TrayDoubleClickEndsTheProgramWhenSoSet) {
-    WriteIni("TrayIconDblClkToDefault=false\r\n");
+    WriteProgramIni("TrayIconDblClkToDefault=false\r\n");
     Open(kTrayIconResource);
     HWND window = window_;
     SendMessageA(window, MSG_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
@@ -337,8 +316,8 @@ TEST_F(MenuTrayTest, MenuShowsTheStateOfTheLoadAndThePlayback) {
 
 TEST_F(MenuTrayTest, HookPostsReleasesAndBoundActionsAllFire) {
     // F7 runs two actions: hide the window and repeat mode.
-    WriteIni("e_WindowShow_Hide=" + std::to_string(0x76) +
-             "\r\ne_Mode_Repert=" + std::to_string(0x76) + "\r\n");
+    WriteProgramIni("e_WindowShow_Hide=" + std::to_string(0x76) +
+                    "\r\ne_Mode_Repert=" + std::to_string(0x76) + "\r\n");
     Open();
     EXPECT_TRUE(KeyboardHookInstalled());
     auto takeHotkey = [&](MSG& message) {
@@ -381,7 +360,7 @@ TEST_F(MenuTrayTest, OffTimerFiresInItsMinuteInEachMode) {
          {"TimerIsAppExitOnly=true\r\n", "TimerIsSuspend=true\r\n", "TimerIsForce=true\r\n"}) {
         SCOPED_TRACE(mode);
         power_.calls.clear();
-        WriteIni(mode);
+        WriteProgramIni(mode);
         Open();
         HWND window = window_;
         core_->SetOffTimer(1, 23, 59);
@@ -513,7 +492,7 @@ TEST_F(MenuTrayTest, OpenListRefusesFolderRowsAndRestoresTheAnimation) {
 }
 
 TEST_F(MenuTrayTest, AlphaFadesOnlyWhenTheCursorCrosses) {
-    WriteIni("LayeredActive=180\r\nLayeredNoActive=90\r\n");
+    WriteProgramIni("LayeredActive=180\r\nLayeredNoActive=90\r\n");
     Open();
     POINT inside = CentreOf(window_);
     RECT rect{};

@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -25,6 +26,12 @@ inline std::string IniValue(const std::string& key) {
     GetPrivateProfileStringA("Harrowgladeforte Core", key.c_str(), "<missing>", value, sizeof value,
                              ProgramIniPath().c_str());
     return value;
+}
+
+// Replaces that file with the core's section holding `lines` (CR LF ended).
+inline void WriteProgramIni(const std::string& lines) {
+    std::ofstream ini(ProgramIniPath(), std::ios::binary);
+    ini << "[Harrowgladeforte Core]\r\n" << lines;
 }
 
 // Runs this thread's message loop until `done` holds or `timeoutMs` passed; returns `done()`.
