@@ -96,15 +96,4 @@ void TThread::SetRaisedPriority(bool raised) {
     raised_ = raised;  // the standard library has no portable thread priorities
 }
 
-void TThread::Run() {
-    try {
-        Execute();
-    } catch (...) {
-    }
-    try {
-        DoTerminate();
-    } catch (...) {
-    }
-}
-
 }  // namespace tonwerkel

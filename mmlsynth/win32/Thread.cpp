@@ -141,15 +141,4 @@ void TThread::SetRaisedPriority(bool raised) {
                       raised ? THREAD_PRIORITY_ABOVE_NORMAL : THREAD_PRIORITY_NORMAL);
 }
 
-void TThread::Run() {
-    try {
-        Execute();
-    } catch (...) {
-    }
-    try {
-        DoTerminate();
-    } catch (...) {
-    }
-}
-
 }  // namespace tonwerkel
