@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "PlaylistFileBytes.h"
 #include "platform/Clock.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "playlist/PlaylistFiles.h"
@@ -120,16 +121,7 @@ void WriteSpf(const std::string& path, const std::deque<PlaylistItem>& items, in
                     std::min<std::size_t>(items[i].title.size(), 259));
         record[520] = items[i].isFolder ? 9 : 0;
     }
-    uLongf size = compressBound(body.size());
-    std::string compressed(size, '\0');
-    compress(reinterpret_cast<Bytef*>(compressed.data()), &size,
-             reinterpret_cast<const Bytef*>(body.data()), body.size());
-    compressed.resize(size);
-    std::string file = "SPL1";
-    file += static_cast<char>(count & 0xFF);
-    file += static_cast<char>((count >> 8) & 0xFF);
-    file += std::string(2, '\0');
-    file += compressed;
+    const std::string file = hgf::test::SpfFile(static_cast<unsigned>(count), body);
     std::FILE* out = std::fopen(path.c_str(), "wb");
     std::fwrite(file.data(), 1, file.size(), out);
     std::fclose(out);

@@ -1,13 +1,13 @@
 // The five readers on hand-made files: the rows they yield, text-mode line handling, and
 // damaged or missing files that must yield nothing without harm.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "MemoryFileSystem.h"
+#include "PlaylistFileBytes.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistReaders.h"
 
@@ -15,15 +15,8 @@ namespace hgf {
 namespace {
 
 using test::MemoryFileSystem;
-
-PlaylistItem Row(std::string path, std::string title, int isFolder = 0, int indent = 0) {
-    PlaylistItem item;
-    item.path = std::move(path);
-    item.title = std::move(title);
-    item.isFolder = static_cast<std::uint8_t>(isFolder);
-    item.indent = indent;
-    return item;
-}
+using test::Row;
+using test::SpfFile;
 
 std::deque<PlaylistItem> Read(const std::string& name, const std::string& contents,
                               bool* accepted = nullptr) {
@@ -34,20 +27,6 @@ std::deque<PlaylistItem> Read(const std::string& name, const std::string& conten
     if (accepted) *accepted = result;
     EXPECT_EQ(fs.OpenFileCount(), 0) << "a reader left its file open";
     return items;
-}
-
-// A .spf file: magic, record count, reserved bytes, then `body` compressed.
-std::string SpfFile(unsigned count, const std::string& body) {
-    uLongf size = compressBound(body.size());
-    std::string compressed(size, '\0');
-    compress(reinterpret_cast<Bytef*>(compressed.data()), &size,
-             reinterpret_cast<const Bytef*>(body.data()), body.size());
-    compressed.resize(size);
-    std::string file = "SPL1";
-    file += static_cast<char>(count & 0xFF);
-    file += static_cast<char>(count >> 8);
-    file += std::string(2, '\0');
-    return file + compressed;
 }
 
 std::string SpfRecord(const std::string& path, const std::string& title, int kind) {

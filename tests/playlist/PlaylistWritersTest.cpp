@@ -6,6 +6,7 @@
 
 #include "FakeClock.h"
 #include "MemoryFileSystem.h"
+#include "PlaylistFileBytes.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistReaders.h"
 #include "playlist/PlaylistWriters.h"
@@ -15,15 +16,7 @@ namespace {
 
 using test::FakeClock;
 using test::MemoryFileSystem;
-
-PlaylistItem Row(std::string path, std::string title, int isFolder = 0, int indent = 0) {
-    PlaylistItem item;
-    item.path = std::move(path);
-    item.title = std::move(title);
-    item.isFolder = static_cast<std::uint8_t>(isFolder);
-    item.indent = indent;
-    return item;
-}
+using test::Row;
 
 // A list as a folder scan makes it: headings with file counts, folders and played flags.
 std::deque<PlaylistItem> ScannedList() {

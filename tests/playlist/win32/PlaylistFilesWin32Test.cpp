@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "PlaylistFileBytes.h"
 #include "platform/Clock.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "playlist/PlaylistFiles.h"
@@ -12,15 +13,7 @@
 namespace hgf {
 namespace {
 
-PlaylistItem Row(std::string path, std::string title, int isFolder, int indent) {
-    PlaylistItem item;
-    item.path = std::move(path);
-    item.title = std::move(title);
-    item.isFolder = static_cast<std::uint8_t>(isFolder);
-    item.indent = indent;
-    return item;
-}
-
+using test::Row;
 // A fresh folder under the temporary folder, removed with its files at the end.
 class TempFolder {
   public:
