@@ -2,6 +2,7 @@
 // number), comments and separators in Shift_JIS text, and the shipped sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -135,27 +136,57 @@ TEST(ConversionRulesTest, TellsRulesThatChangeNothingFromRulesThatDo) {
     }
 }
 
-// The sample that ships with the program reads, and so does each example rule in it
-// (the lines written ";rule", without a space after the semicolon).
-TEST(ConversionRulesTest, TheSampleConfigurationAndItsExamplesRead) {
-    std::ifstream file(HGF_SMF_SAMPLE_CONFIG, std::ios::binary);
-    ASSERT_TRUE(file);
+std::string ReadText(const char* path) {
+    std::ifstream file(path, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
+    return text.str();
+}
+
+bool Reads(const std::string& text) {
     ConversionRules rules;
-    const RulesReadResult result = ReadRules(text.str(), rules);
+    return ReadRules(text, rules).ok;
+}
+
+// The sample that ships with the program reads, and so does each example rule in it
+// (the lines written ";rule", without a space after the semicolon), and each example of
+// the help page.
+TEST(ConversionRulesTest, TheSampleConfigurationAndTheHelpExamplesRead) {
+    const std::string sample = ReadText(HGF_SMF_SAMPLE_CONFIG);
+    ConversionRules rules;
+    const RulesReadResult result = ReadRules(sample, rules);
     EXPECT_TRUE(result.ok) << "line " << result.errorLine;
     EXPECT_FALSE(rules.ChangesNothing());
-
     std::string line;
     int examples = 0;
-    for (std::istringstream lines(text.str()); std::getline(lines, line);) {
+    for (std::istringstream lines(sample); std::getline(lines, line);) {
         if (line.size() < 2 || line[0] != ';' || line[1] < 'a' || line[1] > 'z') continue;
-        ConversionRules example;
-        EXPECT_TRUE(ReadRules(line.substr(1), example).ok) << line;
+        EXPECT_TRUE(Reads(line.substr(1))) << line;
         ++examples;
     }
     EXPECT_GE(examples, 10);
+
+    // The help page's example column and its example file (HTML escapes undone).
+    const std::string help = ReadText(HGF_SMF_HELP_FRAGMENT);
+    auto unescape = [](std::string text) {
+        for (std::size_t at; (at = text.find("&gt;")) != std::string::npos;)
+            text.replace(at, 4, ">");
+        return text;
+    };
+    examples = 0;
+    for (std::size_t at = 0; (at = help.find("<td><code>", at)) != std::string::npos;) {
+        at += 10;
+        const std::size_t end = help.find("</code></td>", at);
+        const std::string cell = help.substr(at, end - at);
+        // Cells of the other columns hold placeholders in Japanese, or two forms.
+        if (std::any_of(cell.begin(), cell.end(), [](char c) { return c & 0x80 || c == '<'; }))
+            continue;
+        EXPECT_TRUE(Reads(unescape(cell))) << cell;
+        ++examples;
+    }
+    EXPECT_EQ(examples, 10);
+    const std::size_t pre = help.find("<pre>") + 5;
+    EXPECT_TRUE(Reads(unescape(help.substr(pre, help.find("</pre>") - pre))));
 }
 
 }  // namespace
