@@ -50,26 +50,18 @@ ConversionReport RunConversion(ConversionFiles& files, const ConversionRequest& 
         !ReadConfiguration(files, request.secondConfiguration, 2, rules, report)) {
         return report;
     }
-    if (rules.ChangesNothing()) {
-        report.outcome = kNothingToChange;
+    const auto finish = [&report](ConversionOutcome outcome) {
+        report.outcome = outcome;
         return report;
-    }
+    };
+    if (rules.ChangesNothing()) return finish(kNothingToChange);
 
     // A look at the start first, so that a large file of another kind is not read whole.
     const auto head = files.ReadStart(request.item, kSignatureBytes);
-    if (!head) {
-        report.outcome = kUnreadable;
-        return report;
-    }
-    if (!LooksLikeMidi(*head)) {
-        report.outcome = kNotMidi;
-        return report;
-    }
+    if (!head) return finish(kUnreadable);
+    if (!LooksLikeMidi(*head)) return finish(kNotMidi);
     const auto song = files.ReadAll(request.item, kMaxSongBytes);
-    if (!song) {
-        report.outcome = kUnreadable;
-        return report;
-    }
+    if (!song) return finish(kUnreadable);
 
     std::vector<std::uint8_t> converted;
     SongSummary summary;
