@@ -155,10 +155,14 @@ TEST(ConversionRulesTest, TheSampleConfigurationAndTheHelpExamplesRead) {
 
     // The help page's example column and its example file (HTML escapes undone).
     const std::string help = ReadText(HGF_SMF_HELP_FRAGMENT);
-    auto unescape = [](std::string text) {
-        for (std::size_t at; (at = text.find("&gt;")) != std::string::npos;)
-            text.replace(at, 4, ">");
-        return text;
+    auto unescape = [](const std::string& text) {
+        std::string plain;
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const bool escaped = text.compare(at, 4, "&gt;") == 0;
+            plain += escaped ? '>' : text[at];
+            if (escaped) at += 3;
+        }
+        return plain;
     };
     examples = 0;
     for (std::size_t at = 0; (at = help.find("<td><code>", at)) != std::string::npos;) {
