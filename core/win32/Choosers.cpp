@@ -58,7 +58,7 @@ FolderChooserOptions* OptionsOf(HWND browser) {
 
 LRESULT CALLBACK BrowserProcedure(HWND browser, UINT message, WPARAM wParam, LPARAM lParam) {
     FolderChooserOptions* options = OptionsOf(browser);
-    if (!options) return DefWindowProcA(browser, message, wParam, lParam);
+    if (!options) return SubclassedWindow::PassOnWithoutOwner(browser, message, wParam, lParam);
     SubclassedWindow& wrapper = options->dialog;
     switch (message) {
         case WM_SIZE:

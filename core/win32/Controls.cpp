@@ -282,7 +282,7 @@ INT_PTR CALLBACK PlayerCore::VolumePopupProcedure(HWND popup, UINT message, WPAR
 LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     PlayerCore* core = CoreOf(combo);
-    if (!core) return DefWindowProcA(combo, message, wParam, lParam);
+    if (!core) return SubclassedWindow::PassOnWithoutOwner(combo, message, wParam, lParam);
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -322,7 +322,7 @@ void PlayerCore::JumpToFolderGroup(int wheelDelta) {
 LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
     PlayerCore* core = CoreOf(list);
-    if (!core) return DefWindowProcA(list, message, wParam, lParam);
+    if (!core) return SubclassedWindow::PassOnWithoutOwner(list, message, wParam, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             return 1;  // the host's owner-drawn rows cover the whole list

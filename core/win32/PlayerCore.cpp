@@ -82,6 +82,11 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
 }
 
 PlayerCore::~PlayerCore() {
+    // No message may reach this object through a window it subclassed while its members
+    // go; each window passes everything on to its own procedure from here on.
+    comboList_.Detach();
+    comboBox_.Detach();
+    mainWindow_.Detach();
     // user32 goes first; from here on every alpha change is a no-op.
     setLayeredWindowAttributes_ = nullptr;
     if (user32_) FreeLibrary(user32_);

@@ -144,7 +144,7 @@ class KeyAssignmentPage final : public OptionsPage {
     static LRESULT CALLBACK CaptureProcedure(HWND list, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
         auto* page = reinterpret_cast<KeyAssignmentPage*>(GetWindowLongPtrA(list, GWLP_USERDATA));
-        if (!page) return DefWindowProcA(list, message, wParam, lParam);
+        if (!page) return SubclassedWindow::PassOnWithoutOwner(list, message, wParam, lParam);
         switch (message) {
             case WM_KEYDOWN:
             case WM_SYSKEYDOWN:

@@ -1,0 +1,130 @@
+// The core's windows at their edges under Wine: what a window that another subclass sits
+// on keeps once the core is released. The core is linked into this program (its
+// resources too); a test window plays the host.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <vector>
+
+#include "win32/CoreModule.h"
+#include "win32/PlayerCore.h"
+#include "win32/WindowTestKit.h"
+
+namespace hgf {
+namespace {
+
+using test::ProgramIniPath;
+
+constexpr int kNoTrayIcon = 1;  // no icon of this program: Wine's shell is slow to drop one
+constexpr int kWidth = 320, kHeight = 27;
+
+PlayerCore* g_core = nullptr;
+int g_hostDestroyed = 0;  // WM_NCDESTROY that reached the host's own procedure
+
+LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            g_core->AttachWindow(window);
+            SetWindowPos(window, nullptr, 600, 700, kWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+            g_core->Start("Harrowgladeforte", kNoTrayIcon);
+            return 0;
+        case WM_MEASUREITEM:
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 14;
+            return TRUE;
+        case WM_DRAWITEM:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_NCDESTROY:
+            ++g_hostDestroyed;
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+class CoreWindowEdgeTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { SetCoreModule(GetModuleHandleA(nullptr)); }
+
+    void SetUp() override { DeleteFileA(ProgramIniPath().c_str()); }
+    void TearDown() override {
+        if (window_ && IsWindow(window_)) SendMessageA(window_, WM_CLOSE, 0, 0);
+        if (core_) core_->Release();
+        g_core = nullptr;
+        DeleteFileA(ProgramIniPath().c_str());
+    }
+
+    void Open() {
+        g_hostDestroyed = 0;
+        core_ = g_core = new PlayerCore();  // released by TearDown or the test
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = HostProcedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CoreWindowEdgeTestHost";
+        RegisterClassExA(&windowClass);
+        window_ = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                                  windowClass.lpszClassName, "Harrowgladeforte",
+                                  WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0, 0, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+        ASSERT_TRUE(window_);
+        combo_ = core_->GetComboBoxWindow();
+    }
+
+    PlayerCore* core_ = nullptr;
+    HWND window_ = nullptr;
+    HWND combo_ = nullptr;
+};
+
+// Another program's subclass above the core's, on the main window and on the combo box.
+struct OuterSubclass {
+    WNDPROC previous = nullptr;
+    bool watching = false;
+    std::vector<LONG_PTR> userData;  // the window's user data at each message watched
+};
+OuterSubclass g_outerMain, g_outerCombo;
+
+LRESULT CALLBACK OuterProcedure(OuterSubclass& outer, HWND window, UINT message, WPARAM wParam,
+                                LPARAM lParam) {
+    if (outer.watching) outer.userData.push_back(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return CallWindowProcA(outer.previous, window, message, wParam, lParam);
+}
+LRESULT CALLBACK OuterMainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return OuterProcedure(g_outerMain, window, message, wParam, lParam);
+}
+LRESULT CALLBACK OuterComboProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return OuterProcedure(g_outerCombo, window, message, wParam, lParam);
+}
+
+// A host that releases the core while its window still exists: the core cannot take its
+// subclass out of a chain that another one sits on, so it leaves no way back to itself
+// and every message still reaches the window's own procedure.
+TEST_F(CoreWindowEdgeTest, AReleasedCoreCannotBeReachedThroughAChainItCannotLeave) {
+    Open();
+    g_outerMain = {};
+    g_outerCombo = {};
+    g_outerMain.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OuterMainProcedure)));
+    g_outerCombo.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(combo_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OuterComboProcedure)));
+    g_outerMain.watching = g_outerCombo.watching = true;
+
+    core_->Release();  // destroys the windows that still exist
+    core_ = g_core = nullptr;
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_FALSE(IsWindow(combo_));
+    EXPECT_EQ(g_hostDestroyed, 1);  // the host's procedure still handled its window
+    EXPECT_FALSE(g_outerMain.userData.empty());
+    EXPECT_FALSE(g_outerCombo.userData.empty());
+    for (LONG_PTR data : g_outerMain.userData)
+        EXPECT_EQ(data, 0);
+    for (LONG_PTR data : g_outerCombo.userData)
+        EXPECT_EQ(data, 0);
+    window_ = nullptr;
+}
+
+}  // namespace
+}  // namespace hgf
