@@ -311,8 +311,9 @@ LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM 
 void PlayerCore::JumpToFolderGroup(int wheelDelta) {
     HWND combo = comboBox_.Handle();
     auto selection = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(),
-                                  [&](int row) { return liveList_.GetItem(row).isFolder == 1; });
+    int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(), [&](int row) {
+        return liveList_.GetItemField(row, &PlaylistItem::isFolder) == 1;
+    });
     // Selected without a notification: nothing starts playing. The item count selects
     // nothing (said as -1, which every combo box clears the selection for).
     int count = liveList_.ItemCount();
@@ -352,7 +353,7 @@ bool PlayerCore::ClickChoosesFolderRow(HWND list) {
     if (WindowFromPoint(cursor) != list) return false;
     if (SendMessageA(list, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) != HTCLIENT)
         return false;
-    return liveList_.GetItem(selection).isFolder == 1;
+    return liveList_.GetItemField(selection, &PlaylistItem::isFolder) == 1;
 }
 
 void PlayerCore::OnFadeTimer() {

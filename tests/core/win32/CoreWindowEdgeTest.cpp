@@ -1,20 +1,55 @@
-// The core's windows at their edges under Wine: what a window that another subclass sits
-// on keeps once the core is released. The core is linked into this program (its
-// resources too); a test window plays the host.
+// The core's windows at their edges under Wine: what the list's rows hold, and what a
+// window that another subclass sits on keeps once the core is released. The core is
+// linked into this program (its resources too); a test window plays the host.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <new>
+#include <string>
 #include <vector>
 
+#include "ToneOgg.h"
 #include "win32/CoreModule.h"
 #include "win32/PlayerCore.h"
 #include "win32/WindowTestKit.h"
 
+// Allocations by one thread, counted while that thread runs CountAllocations.
+namespace {
+std::atomic<DWORD> g_countedThread{0};
+std::atomic<int> g_allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (g_countedThread != 0 && GetCurrentThreadId() == g_countedThread) ++g_allocations;
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
 namespace hgf {
 namespace {
 
+int CountAllocations(const std::function<void()>& run) {
+    g_allocations = 0;
+    g_countedThread = GetCurrentThreadId();
+    run();
+    g_countedThread = 0;
+    return g_allocations;
+}
+
 using test::ProgramIniPath;
+using test::PumpUntil;
+using test::WriteProgramIni;
 
 constexpr int kNoTrayIcon = 1;  // no icon of this program: Wine's shell is slow to drop one
 constexpr int kWidth = 320, kHeight = 27;
@@ -78,6 +113,42 @@ class CoreWindowEdgeTest : public testing::Test {
     HWND window_ = nullptr;
     HWND combo_ = nullptr;
 };
+
+// The list's rows are drawn by the host from the item operations, five of them per row:
+// the combo box keeps no data for them that could outlive what it points into, and each
+// operation copies only the field it returns.
+TEST_F(CoreWindowEdgeTest, ListRowsAreDrawnFieldByFieldFromTheListAlone) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    const std::string music =
+        std::string(temp) + "hgf-edge-" + std::to_string(GetCurrentProcessId());
+    std::filesystem::remove_all(music);
+    std::filesystem::create_directories(music);
+    const std::string title = "z tone with a title longer than a short string.ogg";
+    for (const std::string& name : {std::string("a.ogg"), std::string("b.ogg"), title})
+        ASSERT_TRUE(test::WriteToneOgg(music + "\\" + name, 440, 5));  // row 3 never starts
+    WriteProgramIni("Histry0=" + music + "\r\nPlayListMode=0\r\n");
+    Open();
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(combo_, CB_GETCOUNT, 0, 0) == 4; }));
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(SendMessageA(combo_, CB_GETITEMDATA, row, 0), 0) << row;
+
+    ASSERT_EQ(core_->GetItemPath(3), music + "\\" + title);
+    // What drawing row 3 allocates: the title's copy, and nothing for the other four.
+    int indentCopies = CountAllocations([&] { EXPECT_EQ(core_->GetItemIndent(3), 0); });
+    int flagCopies = CountAllocations([&] {
+        EXPECT_EQ(core_->IsItemFolder(3), 0);
+        EXPECT_EQ(core_->IsItemMissing(3), 0);
+        EXPECT_EQ(core_->IsItemPlayed(3), 0);
+    });
+    int titleCopies = CountAllocations([&] { EXPECT_EQ(core_->GetItemTitle(3), title); });
+    EXPECT_EQ(indentCopies, 0);
+    EXPECT_EQ(flagCopies, 0);
+    EXPECT_EQ(titleCopies, 1);
+    SendMessageA(window_, WM_CLOSE, 0, 0);
+    std::error_code ignored;
+    std::filesystem::remove_all(music, ignored);
+}
 
 // Another program's subclass above the core's, on the main window and on the combo box.
 struct OuterSubclass {
