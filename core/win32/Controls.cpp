@@ -10,6 +10,7 @@
 #include "ControlRules.h"
 #include "CoreIds.h"
 #include "win32/CoreModule.h"
+#include "win32/DialogPlacement.h"
 #include "win32/PlayerCore.h"
 
 namespace hgf {
@@ -223,19 +224,18 @@ void PlayerCore::OnComboNotification(HWND strip, int code) {
 void PlayerCore::ShowVolumePopup() {
     HWND popup = volumePopup_.Handle();
     if (!volumePopup_.Exists()) return;
-    RECT client{};
-    GetClientRect(popup, &client);
+    RECT outer{};
+    GetWindowRect(popup, &outer);
     POINT cursor{};
     GetCursorPos(&cursor);
-    RECT area = WorkArea();
-    bool right = cursor.x + client.right < area.right;
-    bool above = cursor.y - client.bottom > area.top;
-    int x = right ? cursor.x : cursor.x - client.right;
-    int y = above ? cursor.y - client.bottom : cursor.y;
-    SetWindowPos(popup, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PopupPlacement placement =
+        PlaceBesideCursor(cursor.x, cursor.y, outer.right - outer.left, outer.bottom - outer.top,
+                          MonitorWorkAreaOf(mainWindow_.Handle()));
+    SetWindowPos(popup, nullptr, placement.rect.left, placement.rect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     AnimateWindow(popup, kVolumeSlideMs,
-                  AW_SLIDE | (right ? AW_HOR_POSITIVE : AW_HOR_NEGATIVE) |
-                      (above ? AW_VER_NEGATIVE : AW_VER_POSITIVE));
+                  AW_SLIDE | (placement.rightOfCursor ? AW_HOR_POSITIVE : AW_HOR_NEGATIVE) |
+                      (placement.aboveCursor ? AW_VER_NEGATIVE : AW_VER_POSITIVE));
     ShowWindow(popup, SW_SHOW);
 }
 

@@ -1,9 +1,12 @@
-// The core's windows at their edges under Wine: what the list's rows hold, and what a
+// The core's windows at their edges under Wine: where its dialogs and the volume popup open
+// with the player in each corner of the screen, what the list's rows hold, and what a
 // window that another subclass sits on keeps once the core is released. The core is
 // linked into this program (its resources too); a test window plays the host.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -13,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "CoreIds.h"
 #include "ToneOgg.h"
 #include "win32/CoreModule.h"
+#include "win32/ModalLoopScript.h"
 #include "win32/PlayerCore.h"
 #include "win32/WindowTestKit.h"
 
@@ -47,6 +52,7 @@ int CountAllocations(const std::function<void()>& run) {
     return g_allocations;
 }
 
+using test::ClassOf;
 using test::ProgramIniPath;
 using test::PumpUntil;
 using test::WriteProgramIni;
@@ -80,6 +86,46 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
+RECT WorkArea() {
+    RECT area{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+::testing::AssertionResult Inside(HWND window, const RECT& area) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return ::testing::AssertionFailure() << "no window";
+    if (rect.left >= area.left && rect.top >= area.top && rect.right <= area.right &&
+        rect.bottom <= area.bottom) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure()
+           << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom
+           << ") is not inside (" << area.left << ", " << area.top << ")-(" << area.right << ", "
+           << area.bottom << ")";
+}
+
+// The visible dialog of this thread that carries control `id`.
+HWND ThreadDialogWith(int id) {
+    struct Search {
+        int id;
+        HWND found = nullptr;
+    } search{id};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            if (ClassOf(window) != "#32770" || !IsWindowVisible(window) ||
+                !GetDlgItem(window, search->id)) {
+                return TRUE;
+            }
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 class CoreWindowEdgeTest : public testing::Test {
   protected:
     static void SetUpTestSuite() { SetCoreModule(GetModuleHandleA(nullptr)); }
@@ -107,12 +153,76 @@ class CoreWindowEdgeTest : public testing::Test {
                                   nullptr, windowClass.hInstance, nullptr);
         ASSERT_TRUE(window_);
         combo_ = core_->GetComboBoxWindow();
+        strip_ = GetParent(combo_);
+    }
+
+    // Runs `command` and, once `find` sees its dialog, checks where it is and closes it.
+    void ExpectDialogInside(const char* what, int command, const std::function<HWND()>& find,
+                            const std::function<void(HWND)>& close, const RECT& area) {
+        SCOPED_TRACE(what);
+        bool ran =
+            test::RunInsideModalLoop([&] { SendMessageA(window_, WM_COMMAND, command, 0); }, find,
+                                     [&](HWND dialog) {
+                                         EXPECT_TRUE(Inside(dialog, area));
+                                         close(dialog);
+                                     });
+        EXPECT_TRUE(ran);
     }
 
     PlayerCore* core_ = nullptr;
     HWND window_ = nullptr;
     HWND combo_ = nullptr;
+    HWND strip_ = nullptr;
 };
+
+TEST_F(CoreWindowEdgeTest, DialogsAndVolumePopupOpenInsideTheWorkAreaFromEveryCorner) {
+    Open();
+    const RECT area = WorkArea();
+    struct Corner {
+        POINT at;
+        bool choosers;  // they take seconds to open under Wine: two opposite corners show them
+    };
+    const Corner corners[] = {{{area.left, area.top}, true},
+                              {{area.right - kWidth, area.top}, false},
+                              {{area.left, area.bottom - kHeight}, false},
+                              {{area.right - kWidth, area.bottom - kHeight}, true}};
+    auto cancel = [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); };
+    for (const Corner& place : corners) {
+        const POINT corner = place.at;
+        SCOPED_TRACE(testing::Message() << "player at " << corner.x << ", " << corner.y);
+        SetWindowPos(window_, nullptr, corner.x, corner.y, kWidth, kHeight,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        ExpectDialogInside(
+            "options sheet", CMD_OPTIONS, [] { return test::FindThreadDialog("オプション"); },
+            [](HWND sheet) { PropSheet_PressButton(sheet, PSBTN_CANCEL); }, area);
+        if (place.choosers) {
+            ExpectDialogInside(
+                "folder chooser", CMD_CHANGE_FOLDER,
+                [] { return ThreadDialogWith(IDC_BROWSE_SUBFOLDERS); }, cancel, area);
+            ExpectDialogInside(
+                "file dialog", CMD_LOAD_PLAYLIST,
+                [] { return test::FindThreadDialog("プレイリストの読み込み"); }, cancel, area);
+        }
+
+        // A click on the volume button at the strip's right end slides the popup out.
+        RECT strip{};
+        GetWindowRect(strip_, &strip);
+        SetCursorPos(strip.right - 8, (strip.top + strip.bottom) / 2);
+        SendMessageA(strip_, WM_LBUTTONUP, 0, 0);
+        HWND popup = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM found) -> BOOL {
+                if (test::WindowText(window) != "HGFcoreExtBox") return TRUE;
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&popup));
+        ASSERT_TRUE(popup && IsWindowVisible(popup));
+        EXPECT_TRUE(Inside(popup, area)) << "volume popup";
+        ShowWindow(popup, SW_HIDE);
+    }
+}
 
 // The list's rows are drawn by the host from the item operations, five of them per row:
 // the combo box keeps no data for them that could outlive what it points into, and each
