@@ -70,19 +70,11 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
             SetWindowPos(window, nullptr, 600, 700, kWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
             g_core->Start("Harrowgladeforte", kNoTrayIcon);
             return 0;
-        case WM_MEASUREITEM:
-            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 14;
-            return TRUE;
-        case WM_DRAWITEM:
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(window);
-            return 0;
         case WM_NCDESTROY:
             ++g_hostDestroyed;
             return 0;
         default:
-            return DefWindowProcA(window, message, wParam, lParam);
+            return test::HostWindowDefaults(window, message, wParam, lParam);
     }
 }
 
@@ -107,23 +99,9 @@ RECT WorkArea() {
 
 // The visible dialog of this thread that carries control `id`.
 HWND ThreadDialogWith(int id) {
-    struct Search {
-        int id;
-        HWND found = nullptr;
-    } search{id};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(data);
-            if (ClassOf(window) != "#32770" || !IsWindowVisible(window) ||
-                !GetDlgItem(window, search->id)) {
-                return TRUE;
-            }
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return test::FindThreadWindow([id](HWND window) {
+        return ClassOf(window) == "#32770" && IsWindowVisible(window) && GetDlgItem(window, id);
+    });
 }
 
 class CoreWindowEdgeTest : public testing::Test {
@@ -209,15 +187,8 @@ TEST_F(CoreWindowEdgeTest, DialogsAndVolumePopupOpenInsideTheWorkAreaFromEveryCo
         GetWindowRect(strip_, &strip);
         SetCursorPos(strip.right - 8, (strip.top + strip.bottom) / 2);
         SendMessageA(strip_, WM_LBUTTONUP, 0, 0);
-        HWND popup = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM found) -> BOOL {
-                if (test::WindowText(window) != "HGFcoreExtBox") return TRUE;
-                *reinterpret_cast<HWND*>(found) = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&popup));
+        HWND popup = test::FindThreadWindow(
+            [](HWND window) { return test::WindowText(window) == "HGFcoreExtBox"; });
         ASSERT_TRUE(popup && IsWindowVisible(popup));
         EXPECT_TRUE(Inside(popup, area)) << "volume popup";
         ShowWindow(popup, SW_HIDE);
