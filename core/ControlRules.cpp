@@ -38,4 +38,27 @@ AlphaFade TrackCursorAlpha(bool cursorNear, std::uint8_t& cursorInside, int laye
     return {};
 }
 
+ScreenRect MoveInside(ScreenRect window, ScreenRect area) {
+    // Along one axis: the start that keeps [start, start + size) inside [low, high).
+    auto inside = [](int start, int size, int low, int high) {
+        return std::max(low, std::min(start, high - size));
+    };
+    const int width = window.Width(), height = window.Height();
+    window.left = inside(window.left, width, area.left, area.right);
+    window.top = inside(window.top, height, area.top, area.bottom);
+    window.right = window.left + width;
+    window.bottom = window.top + height;
+    return window;
+}
+
+PopupPlacement PlaceBesideCursor(int cursorX, int cursorY, int width, int height, ScreenRect area) {
+    PopupPlacement placement;
+    placement.rightOfCursor = cursorX + width < area.right;
+    placement.aboveCursor = cursorY - height > area.top;
+    int left = placement.rightOfCursor ? cursorX : cursorX - width;
+    int top = placement.aboveCursor ? cursorY - height : cursorY;
+    placement.rect = MoveInside({left, top, left + width, top + height}, area);
+    return placement;
+}
+
 }  // namespace hgf

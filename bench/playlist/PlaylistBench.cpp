@@ -1,10 +1,12 @@
-// Speed of the folder scan and of the play order. Builds (once, cached) a tree of
-// 100,000 accepted files in 5,000 folders plus unaccepted files, then prints:
+// Speed of the folder scan, of the play order and of reading rows. Builds (once, cached)
+// a tree of 100,000 accepted files in 5,000 folders plus unaccepted files, then prints:
 //   the whole scan through the loader worker, a bare recursive enumeration of the same
 //   tree (the floor), their ratio, and the sorting and grouping alone;
 //   AdvancePlayOrder in random order on a 100,000-row list, per call, with every round
-//   checked to choose each row exactly once.
-// Usage: playlist_bench [tree folder [scan|order]]   (default /tmp/hgf-bench-tree, both)
+//   checked to choose each row exactly once;
+//   reading the five fields the list draws for each of 100,000 rows, one field at a time
+//   against a copy of the whole row for each field.
+// Usage: playlist_bench [tree folder [scan|order|rows]]   (default /tmp/hgf-bench-tree, all)
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -226,12 +228,62 @@ void BenchPlayOrder(Clock& clock, const char* clockName) {
         elapsed, elapsed * 1e9 / kCalls, cpu * 1e9 / kCalls, goodRounds, goodRounds + badRounds);
 }
 
+// The host draws a row with five item operations (indent, folder, missing, played,
+// title). Each reads one field, either from a copy of the whole row or on its own.
+void BenchRowReads() {
+    constexpr int kRows = 100000;
+    constexpr int kPasses = 5;
+    PosixFileSystem fileSystem;
+    WaitingMessenger messenger;
+    Playlist list({fileSystem, messenger, SystemClock(), {}});
+    std::deque<PlaylistItem> items(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        PlaylistItem& item = items[static_cast<std::size_t>(i)];
+        item.folder =
+            "C:\\Music\\Artist " + std::to_string(i / 400) + "\\Album " + std::to_string(i / 20);
+        item.title = "Track " + std::to_string(i % 20) + " of the album.mp3";
+        item.path = item.folder + "\\" + item.title;
+    }
+    list.ReplaceItems(std::move(items));
+
+    auto time = [&](auto drawRow) {
+        std::vector<double> runs;
+        std::size_t checksum = 0;
+        for (int pass = 0; pass < kPasses; ++pass) {
+            const double start = Cpu();
+            for (int row = 0; row < kRows; ++row)
+                checksum += drawRow(row);
+            runs.push_back(Cpu() - start);
+        }
+        return std::pair{Median(runs), checksum};
+    };
+    auto [wholeRows, wholeSum] = time([&](int row) {
+        std::size_t sum = static_cast<std::size_t>(list.GetItem(row).indent);
+        sum += list.GetItem(row).isFolder + list.GetItem(row).unplayable + list.GetItem(row).played;
+        return sum + list.GetItem(row).title.size();
+    });
+    auto [fields, fieldSum] = time([&](int row) {
+        std::size_t sum = static_cast<std::size_t>(list.GetItemField(row, &PlaylistItem::indent));
+        sum += list.GetItemField(row, &PlaylistItem::isFolder) +
+               list.GetItemField(row, &PlaylistItem::unplayable) +
+               list.GetItemField(row, &PlaylistItem::played);
+        return sum + list.GetItemField(row, &PlaylistItem::title).size();
+    });
+    std::printf("drawing %d rows, five item reads per row (cpu, median of %d):\n", kRows, kPasses);
+    std::printf("  a whole-row copy per read   %8.1f ms, %6.0f ns per row\n", wholeRows * 1e3,
+                wholeRows * 1e9 / kRows);
+    std::printf("  one field per read          %8.1f ms, %6.0f ns per row\n", fields * 1e3,
+                fields * 1e9 / kRows);
+    std::printf("  ratio                       %8.1f x%s\n", wholeRows / fields,
+                wholeSum == fieldSum ? "" : "   (the two reads differ!)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string root = argc > 1 ? argv[1] : "/tmp/hgf-bench-tree";
     const std::string only = argc > 2 ? argv[2] : "";
-    if (only != "order") {
+    if (only.empty() || only == "scan") {
         BuildTree(root);
         BenchScan(root, "heap trimmed between runs (the C library's default)");
         // The rows take some 27 MB; returned to the system after each run, they are
@@ -241,10 +293,11 @@ int main(int argc, char** argv) {
         mallopt(M_MMAP_THRESHOLD, 1 << 30);
         BenchScan(root, "heap kept between runs");
     }
-    if (only != "scan") {
+    if (only.empty() || only == "order") {
         BenchPlayOrder(SystemClock(), "system clock (many calls per second)");
         TickingClock ticking;
         BenchPlayOrder(ticking, "a new second at every call");
     }
+    if (only.empty() || only == "rows") BenchRowReads();
     return 0;
 }

@@ -90,6 +90,15 @@ class Playlist {
     std::int32_t ItemCount() const;
     // A copy of row `index`; an empty row when the index is outside the list.
     PlaylistItem GetItem(std::int32_t index) const;
+    // A copy of one field of row `index` (for example &PlaylistItem::title), taken without
+    // copying the rest of the row; the field's empty value when the index is outside the
+    // list. The list is drawn field by field, row after row.
+    template <typename Field>
+    Field GetItemField(std::int32_t index, Field PlaylistItem::*field) const {
+        std::lock_guard lock(mutex_);
+        if (static_cast<std::uint32_t>(index) >= items_.size()) return Field{};
+        return items_[static_cast<std::size_t>(index)].*field;
+    }
     // A copy of all rows, in display order.
     std::deque<PlaylistItem> Items() const;
     // Replaces the rows and recounts the round from their flags (headings count as

@@ -54,23 +54,30 @@ bool IsModifierKey(std::uint8_t virtualKey) {
            (virtualKey >= kLeftShift && virtualKey <= kRightMenu);
 }
 
-std::optional<std::uint16_t> KeyCapture::KeyDown(std::uint8_t virtualKey, std::uint16_t held,
-                                                 bool autoRepeat) {
-    if (IsModifierKey(virtualKey) || autoRepeat) return std::nullopt;
-    held &= KEY_MOD_SHIFT | KEY_MOD_CTRL | KEY_MOD_ALT;
-    int pieces = 1;  // the key's name
+bool HotkeyCanReport(std::uint16_t key) {
+    int modifiers = 0;
     for (std::uint16_t modifier : {KEY_MOD_SHIFT, KEY_MOD_CTRL, KEY_MOD_ALT})
-        if (held & modifier) ++pieces;
-    pending_ += pieces;
-    return static_cast<std::uint16_t>(held | virtualKey);
+        if (key & modifier) ++modifiers;
+    return modifiers <= 1;
 }
 
-bool KeyCapture::KeyUp() {
-    if (pending_ > 0) {
-        --pending_;
-        return false;
+KeyCapture::Result KeyCapture::KeyDown(std::uint8_t virtualKey, std::uint16_t held,
+                                       bool autoRepeat) {
+    if (autoRepeat) return {};
+    if (IsModifierKey(virtualKey)) {
+        modifierAlone_ = true;
+        return {};
     }
-    return true;
+    modifierAlone_ = false;
+    held &= KEY_MOD_SHIFT | KEY_MOD_CTRL | KEY_MOD_ALT;
+    auto key = static_cast<std::uint16_t>(held | virtualKey);
+    return {HotkeyCanReport(key) ? Outcome::Bind : Outcome::Refuse, key};
+}
+
+KeyCapture::Result KeyCapture::KeyUp(std::uint8_t virtualKey) {
+    if (!IsModifierKey(virtualKey) || !modifierAlone_) return {};
+    modifierAlone_ = false;
+    return {Outcome::Clear, 0};
 }
 
 KeyTable KeyTableFromRows(KeyTable table, std::span<const std::uintptr_t> rowValues) {

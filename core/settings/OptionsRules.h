@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 
@@ -71,24 +70,39 @@ ClockTime OffTimerFromSelection(int hourIndex, int minuteIndex, ClockTime previo
 // True for Shift, Ctrl and Alt themselves (either side), which are never bound alone.
 bool IsModifierKey(std::uint8_t virtualKey);
 
-// Key capture: a key pressed on the page's list binds the selected row. Every captured
-// key adds one pending release per piece of its text (each modifier held, and the key's
-// name), so letting go of a combination leaves its binding; a release with nothing
-// pending means that a modifier was pressed and released alone, which clears the row.
-// The player keeps one capture for the whole process: the count survives between
-// keystrokes and between openings of the page.
+// True when the global hot keys can report `key`: they see one modifier only (Ctrl, else
+// Shift, else Alt), so a value with two or more modifier bits would never fire.
+bool HotkeyCanReport(std::uint16_t key);
+
+// Key capture on the page's list. A key pressed there binds the selected row with the
+// modifiers held, unless the hot keys could never report that combination: then the row
+// keeps its binding. A modifier pressed and released there by itself, with no other key
+// pressed in between, clears the row. A release whose press the list did not see (Tab
+// that moved the focus into the list, Ctrl + Tab that switched to the page) changes
+// nothing, and the list's gaining or losing the focus forgets what was pressed before.
 class KeyCapture {
   public:
-    // A key went down while the modifiers `held` (KEY_MOD_* bits) were down. Returns the
-    // key value to bind, or nothing for a modifier key itself or an auto-repeat.
-    std::optional<std::uint16_t> KeyDown(std::uint8_t virtualKey, std::uint16_t held,
-                                         bool autoRepeat);
-    // A key went up; true when the selected row is to be cleared.
-    bool KeyUp();
-    int PendingKeyUps() const { return pending_; }
+    enum class Outcome {
+        None,    // nothing changes
+        Bind,    // the selected row takes `key`
+        Refuse,  // a combination that can never fire: the row keeps its binding
+        Clear,   // the selected row is set to no key
+    };
+    struct Result {
+        Outcome outcome = Outcome::None;
+        std::uint16_t key = 0;  // for Bind and Refuse
+        bool operator==(const Result&) const = default;
+    };
+
+    // A key went down on the list while the modifiers `held` (KEY_MOD_* bits) were down.
+    Result KeyDown(std::uint8_t virtualKey, std::uint16_t held, bool autoRepeat);
+    // A key went up on the list.
+    Result KeyUp(std::uint8_t virtualKey);
+    // The list gained or lost the keyboard focus.
+    void Reset() { modifierAlone_ = false; }
 
   private:
-    int pending_ = 0;
+    bool modifierAlone_ = false;  // a modifier went down on the list, no other key since
 };
 
 // The key table with the page's rows applied: row i's value (only its low 16 bits

@@ -8,6 +8,7 @@
 
 #include "CoreIds.h"
 #include "FileDialogFilters.h"
+#include "win32/DialogPlacement.h"
 
 namespace hgf {
 namespace {
@@ -58,7 +59,7 @@ FolderChooserOptions* OptionsOf(HWND browser) {
 
 LRESULT CALLBACK BrowserProcedure(HWND browser, UINT message, WPARAM wParam, LPARAM lParam) {
     FolderChooserOptions* options = OptionsOf(browser);
-    if (!options) return DefWindowProcA(browser, message, wParam, lParam);
+    if (!options) return SubclassedWindow::PassOnWithoutOwner(browser, message, wParam, lParam);
     SubclassedWindow& wrapper = options->dialog;
     switch (message) {
         case WM_SIZE:
@@ -133,6 +134,7 @@ int ShowFileDialog(HWND owner, const char* title, const char* initialDirectory, 
     dialog.lpstrInitialDir = initialDirectory;
     dialog.lpstrTitle = title;
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    DialogPlacement placement(owner);
     BOOL chosen = open ? GetOpenFileNameA(&dialog) : GetSaveFileNameA(&dialog);
     if (!chosen) return 0;
 
@@ -152,6 +154,7 @@ bool ChooseFolder(HWND owner, FolderChooserOptions& options, std::string& path) 
     browse.lpfn = BrowseCallback;
     browse.lParam = reinterpret_cast<LPARAM>(&options);
 
+    DialogPlacement placement(owner);
     PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse);
     if (!item) return false;
     char chosen[kPathBufferSize] = "";  // at least MAX_PATH, as the call expects

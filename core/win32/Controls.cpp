@@ -10,6 +10,7 @@
 #include "ControlRules.h"
 #include "CoreIds.h"
 #include "win32/CoreModule.h"
+#include "win32/DialogPlacement.h"
 #include "win32/PlayerCore.h"
 
 namespace hgf {
@@ -223,19 +224,18 @@ void PlayerCore::OnComboNotification(HWND strip, int code) {
 void PlayerCore::ShowVolumePopup() {
     HWND popup = volumePopup_.Handle();
     if (!volumePopup_.Exists()) return;
-    RECT client{};
-    GetClientRect(popup, &client);
+    RECT outer{};
+    GetWindowRect(popup, &outer);
     POINT cursor{};
     GetCursorPos(&cursor);
-    RECT area = WorkArea();
-    bool right = cursor.x + client.right < area.right;
-    bool above = cursor.y - client.bottom > area.top;
-    int x = right ? cursor.x : cursor.x - client.right;
-    int y = above ? cursor.y - client.bottom : cursor.y;
-    SetWindowPos(popup, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PopupPlacement placement =
+        PlaceBesideCursor(cursor.x, cursor.y, outer.right - outer.left, outer.bottom - outer.top,
+                          MonitorWorkAreaOf(mainWindow_.Handle()));
+    SetWindowPos(popup, nullptr, placement.rect.left, placement.rect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     AnimateWindow(popup, kVolumeSlideMs,
-                  AW_SLIDE | (right ? AW_HOR_POSITIVE : AW_HOR_NEGATIVE) |
-                      (above ? AW_VER_NEGATIVE : AW_VER_POSITIVE));
+                  AW_SLIDE | (placement.rightOfCursor ? AW_HOR_POSITIVE : AW_HOR_NEGATIVE) |
+                      (placement.aboveCursor ? AW_VER_NEGATIVE : AW_VER_POSITIVE));
     ShowWindow(popup, SW_SHOW);
 }
 
@@ -282,7 +282,7 @@ INT_PTR CALLBACK PlayerCore::VolumePopupProcedure(HWND popup, UINT message, WPAR
 LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     PlayerCore* core = CoreOf(combo);
-    if (!core) return DefWindowProcA(combo, message, wParam, lParam);
+    if (!core) return SubclassedWindow::PassOnWithoutOwner(combo, message, wParam, lParam);
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -311,8 +311,9 @@ LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM 
 void PlayerCore::JumpToFolderGroup(int wheelDelta) {
     HWND combo = comboBox_.Handle();
     auto selection = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
-    int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(),
-                                  [&](int row) { return liveList_.GetItem(row).isFolder == 1; });
+    int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(), [&](int row) {
+        return liveList_.GetItemField(row, &PlaylistItem::isFolder) == 1;
+    });
     // Selected without a notification: nothing starts playing. The item count selects
     // nothing (said as -1, which every combo box clears the selection for).
     int count = liveList_.ItemCount();
@@ -322,7 +323,7 @@ void PlayerCore::JumpToFolderGroup(int wheelDelta) {
 LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
     PlayerCore* core = CoreOf(list);
-    if (!core) return DefWindowProcA(list, message, wParam, lParam);
+    if (!core) return SubclassedWindow::PassOnWithoutOwner(list, message, wParam, lParam);
     switch (message) {
         case WM_ERASEBKGND:
             return 1;  // the host's owner-drawn rows cover the whole list
@@ -352,7 +353,7 @@ bool PlayerCore::ClickChoosesFolderRow(HWND list) {
     if (WindowFromPoint(cursor) != list) return false;
     if (SendMessageA(list, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) != HTCLIENT)
         return false;
-    return liveList_.GetItem(selection).isFolder == 1;
+    return liveList_.GetItemField(selection, &PlaylistItem::isFolder) == 1;
 }
 
 void PlayerCore::OnFadeTimer() {

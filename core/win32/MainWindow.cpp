@@ -25,7 +25,7 @@ UINT TaskbarCreatedMessage() {
 LRESULT CALLBACK PlayerCore::MainWindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
     auto* core = reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!core) return 0;
+    if (!core) return SubclassedWindow::PassOnWithoutOwner(window, message, wParam, lParam);
     core->OnMainWindowMessage(window, message, wParam, lParam);
     LRESULT result = core->mainWindow_.CallOriginal(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) core->mainWindow_.DetachAndForget();

@@ -84,6 +84,11 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
 }
 
 PlayerCore::~PlayerCore() {
+    // No message may reach this object through a window it subclassed while its members
+    // go; each window passes everything on to its own procedure from here on.
+    comboList_.Detach();
+    comboBox_.Detach();
+    mainWindow_.Detach();
     // user32 goes first; from here on every alpha change is a no-op.
     setLayeredWindowAttributes_ = nullptr;
     if (user32_) FreeLibrary(user32_);
@@ -146,25 +151,25 @@ std::string PlayerCore::GetStatusText() {
     return statusText_;
 }
 std::string PlayerCore::GetItemPath(int index) {
-    return liveList_.GetItem(index).path;
+    return liveList_.GetItemField(index, &PlaylistItem::path);
 }
 std::string PlayerCore::GetItemTitle(int index) {
-    return liveList_.GetItem(index).title;
+    return liveList_.GetItemField(index, &PlaylistItem::title);
 }
 int PlayerCore::GetItemIndent(int index) {
-    return liveList_.GetItem(index).indent;
+    return liveList_.GetItemField(index, &PlaylistItem::indent);
 }
 BYTE PlayerCore::IsItemFolder(int index) {
-    return liveList_.GetItem(index).isFolder;
+    return liveList_.GetItemField(index, &PlaylistItem::isFolder);
 }
 BYTE PlayerCore::IsItemPlayed(int index) {
-    return liveList_.GetItem(index).played;
+    return liveList_.GetItemField(index, &PlaylistItem::played);
 }
 int PlayerCore::GetItemCount() {
     return liveList_.ItemCount();
 }
 BYTE PlayerCore::IsItemMissing(int index) {
-    return liveList_.GetItem(index).unplayable;
+    return liveList_.GetItemField(index, &PlaylistItem::unplayable);
 }
 BYTE PlayerCore::IsPlaying() {
     return liveList_.playing ? 1 : 0;
@@ -224,15 +229,14 @@ void PlayerCore::ShowStatusText() {
 void PlayerCore::FillList(const Playlist& list) {
     HWND combo = comboBox_.Handle();
     if (!combo) return;
-    std::deque<PlaylistItem> items = list.Items();
+    const std::int32_t rows = list.ItemCount();
     SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    SendMessageA(combo, CB_INITSTORAGE, items.size(), 0);
-    // An owner-drawn list without strings keeps the value only; the host draws each row
-    // from GetItemTitle.
-    for (const PlaylistItem& item : items) {
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.title.c_str()));
-    }
+    SendMessageA(combo, CB_INITSTORAGE, static_cast<WPARAM>(rows), 0);
+    // An owner-drawn list without strings keeps only the value it is given, as item data;
+    // the host draws each row from GetItemTitle, so the rows carry none.
+    for (std::int32_t row = 0; row < rows; ++row)
+        SendMessageA(combo, CB_ADDSTRING, 0, 0);
     SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
 }

@@ -1,6 +1,12 @@
 #include "win32/WindowWrappers.h"
 
 namespace hgf {
+namespace {
+
+// The window property that holds a subclassed window's original procedure.
+constexpr char kOriginalProcedure[] = "HarrowgladeforteCore.OriginalProcedure";
+
+}  // namespace
 
 WindowWrapper::~WindowWrapper() {
     if (Exists()) DestroyWindow(window_);
@@ -32,19 +38,30 @@ bool SubclassedWindow::AttachKeepingUserData(HWND window, WNDPROC procedure) {
     replacement_ = procedure;
     original_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    SetPropA(window, kOriginalProcedure, reinterpret_cast<HANDLE>(original_));
     return true;
 }
 
 void SubclassedWindow::Detach() {
     if (!Exists() || !original_) return;
+    if (ownsUserData_) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC));
     if (current != replacement_) return;  // someone subclassed after us: leave the chain
     SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    if (ownsUserData_) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    RemovePropA(window_, kOriginalProcedure);
+}
+
+LRESULT SubclassedWindow::PassOnWithoutOwner(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    auto original = reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProcedure));
+    if (message == WM_NCDESTROY) RemovePropA(window, kOriginalProcedure);
+    if (!original) return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(original, window, message, wParam, lParam);
 }
 
 void SubclassedWindow::DetachAndForget() {
     Detach();
+    if (window_) RemovePropA(window_, kOriginalProcedure);  // the window's last message
     window_ = nullptr;
 }
 

@@ -36,7 +36,8 @@ class WindowWrapper {
     int height_ = 0;
 };
 
-// A window of another owner whose procedure the core replaces.
+// A window of another owner whose procedure the core replaces. The original procedure is
+// also kept with the window itself, so that messages still reach it once the owner is gone.
 class SubclassedWindow : public WindowWrapper {
   public:
     ~SubclassedWindow() override;
@@ -47,15 +48,20 @@ class SubclassedWindow : public WindowWrapper {
     // The same for a window whose user data belongs to its own procedure (a system
     // dialog): the user data is left alone.
     bool AttachKeepingUserData(HWND window, WNDPROC procedure);
-    // Puts the window's own procedure back (and clears the user data Attach set) if the
-    // window still exists and still runs the replacement; a later destruction then
-    // reaches the original procedure only.
+    // Leaves the window with no way to reach the owner: clears the user data Attach set
+    // and, while the window still runs the replacement, puts its own procedure back.
+    // When another subclass sits above ours the chain must stay as it is; the replacement
+    // procedure then finds no owner and passes every message on (PassOnWithoutOwner).
     void Detach();
     // For the replacement procedure at WM_NCDESTROY: detaches and forgets the handle, so
     // that a later window given the same handle value is never taken for this one.
     void DetachAndForget();
     LRESULT CallOriginal(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
     WNDPROC OriginalProcedure() const { return original_; }
+    // For a replacement procedure that finds no owner (before Attach finished, or after
+    // Detach): the window's own procedure handles the message, as the window keeps it
+    // for itself; DefWindowProc for a window that never was attached.
+    static LRESULT PassOnWithoutOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   private:
     WNDPROC original_ = nullptr;

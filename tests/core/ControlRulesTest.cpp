@@ -1,4 +1,5 @@
-// The list controls' folder jump, the cursor-driven alpha fades and the tray tooltip.
+// The list controls' folder jump, the cursor-driven alpha fades, where dialogs and the
+// volume popup open, and the tray tooltip.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -52,6 +53,45 @@ TEST(CursorAlpha, FadesOnlyWhenTheCursorCrossesTheEdge) {
     // Stored values outside 0-255 fade within the alpha range only.
     EXPECT_EQ(TrackCursorAlpha(true, inside, 2000000000, -5), (AlphaFade{true, true, 0, 254}));
     EXPECT_EQ(TrackCursorAlpha(false, inside, 2000000000, -5), (AlphaFade{true, false, 255, 1}));
+}
+
+TEST(Placement, WindowsMoveTheLeastDistanceIntoTheWorkArea) {
+    const ScreenRect area{0, 0, 1024, 738};  // a taskbar below
+    struct Case {
+        ScreenRect window, placed;
+    };
+    const Case cases[] = {
+        {{100, 100, 456, 605}, {100, 100, 456, 605}},     // inside: unchanged
+        {{685, 512, 1041, 1017}, {668, 233, 1024, 738}},  // beyond the bottom-right corner
+        {{-50, -20, 306, 485}, {0, 0, 356, 505}},         // beyond the top-left corner
+        {{900, 10, 1256, 515}, {668, 10, 1024, 515}},     // beyond the right edge only
+        {{-10, 300, 1100, 400}, {0, 300, 1110, 400}},     // wider than the area: left edge
+        {{50, 600, 150, 1400}, {50, 0, 150, 800}},        // taller than the area: top edge
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(MoveInside(test.window, area), test.placed);
+    // A work area that does not start at 0 (a second monitor left of the first).
+    EXPECT_EQ(MoveInside({-100, 900, 100, 1100}, {-1280, 0, 0, 1024}),
+              (ScreenRect{-200, 824, 0, 1024}));
+}
+
+TEST(Placement, VolumePopupSlidesOutWhereItFitsBesideTheCursor) {
+    const ScreenRect area{0, 0, 1280, 1024};
+    struct Case {
+        int x, y;
+        PopupPlacement placed;
+    };
+    // An 88 x 124 popup, the cursor on the volume button of a strip in each corner.
+    const Case cases[] = {
+        {10, 10, {{10, 10, 98, 134}, true, false}},            // top-left: right, below
+        {1275, 10, {{1187, 10, 1275, 134}, false, false}},     // top-right: left, below
+        {10, 1015, {{10, 891, 98, 1015}, true, true}},         // bottom-left: right, above
+        {1275, 1015, {{1187, 891, 1275, 1015}, false, true}},  // bottom-right: left, above
+        {-40, 500, {{0, 376, 88, 500}, true, true}},           // cursor outside: moved in
+    };
+    for (const Case& test : cases)
+        EXPECT_EQ(PlaceBesideCursor(test.x, test.y, 88, 124, area), test.placed)
+            << test.x << "," << test.y;
 }
 
 TEST(TrayTooltip, CutAt127BytesOnACharacterBoundary) {

@@ -9,7 +9,8 @@
 namespace hgf {
 namespace {
 
-constexpr std::uint8_t kF10 = 0x79, kK = 0x4B, kControl = 0x11, kLeftControl = 0xA2;
+constexpr std::uint8_t kF10 = 0x79, kK = 0x4B, kTab = 0x09;
+constexpr std::uint8_t kShift = 0x10, kControl = 0x11, kMenu = 0x12, kLeftControl = 0xA2;
 
 TEST(OptionsRules, TransparencyTextIsATruncatedPercentage) {
     EXPECT_EQ(TransparencyText(0), "透明度 0％");
@@ -34,32 +35,75 @@ TEST(OptionsRules, OffTimerTimes) {
     EXPECT_EQ(stored.minute, 45);
 }
 
-TEST(OptionsRules, ModifierAloneClearsAndCombinationsSurviveTheirRelease) {
-    KeyCapture capture;
-    // Ctrl pressed and released alone (either side): nothing captured, the row clears.
-    EXPECT_FALSE(capture.KeyDown(kControl, KEY_MOD_CTRL, false));
-    EXPECT_FALSE(capture.KeyDown(kLeftControl, KEY_MOD_CTRL, false));
-    EXPECT_TRUE(capture.KeyUp());
+// What the selected row holds after keys reached the page's list, starting from 'A'.
+// Each step is a press ('+'), an auto-repeated press ('r'), a release ('-') or a focus
+// change ('f') of the list, with the modifiers held at a press.
+struct KeyStep {
+    char kind;
+    std::uint8_t virtualKey = 0;
+    std::uint16_t held = 0;
+};
+struct CaptureCase {
+    const char* what;
+    std::vector<KeyStep> steps;
+    std::uint16_t row;
+    int refusals = 0;
+};
 
-    // Ctrl + F10: 0x279, two pieces of text pending; releasing F10 then Ctrl keeps it.
-    EXPECT_FALSE(capture.KeyDown(kControl, KEY_MOD_CTRL, false));
-    EXPECT_EQ(capture.KeyDown(kF10, KEY_MOD_CTRL, false), 0x279);
-    EXPECT_EQ(capture.PendingKeyUps(), 2);
-    EXPECT_FALSE(capture.KeyDown(kF10, KEY_MOD_CTRL, true));  // auto-repeat adds nothing
-    EXPECT_FALSE(capture.KeyUp());
-    EXPECT_FALSE(capture.KeyUp());
-    EXPECT_EQ(capture.PendingKeyUps(), 0);
-
-    // Ctrl + Shift + K: three pieces; then a lone Shift clears again.
-    EXPECT_EQ(capture.KeyDown(kK, KEY_MOD_CTRL | KEY_MOD_SHIFT, false), 0x34B);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(capture.KeyUp());
-    EXPECT_TRUE(capture.KeyUp());
-
-    // A plain key has one piece: its own release uses it up.
-    EXPECT_EQ(capture.KeyDown(kK, 0, false), 0x4B);
-    EXPECT_FALSE(capture.KeyUp());
-    EXPECT_TRUE(capture.KeyUp());
+TEST(OptionsRules, KeyCaptureBindsRefusesAndClearsTheRow) {
+    constexpr std::uint16_t ctrl = KEY_MOD_CTRL, shift = KEY_MOD_SHIFT, alt = KEY_MOD_ALT;
+    const std::vector<CaptureCase> cases = {
+        {"Ctrl alone, held until it repeats, either side",
+         {{'+', kControl, ctrl}, {'r', kControl, ctrl}, {'-', kLeftControl}},
+         0},
+        {"Alt alone", {{'+', kMenu, alt}, {'-', kMenu}}, 0},
+        {"Ctrl + F10, F10 let go first",
+         {{'+', kControl, ctrl},
+          {'+', kF10, ctrl},
+          {'r', kF10, ctrl},
+          {'-', kF10},
+          {'-', kControl}},
+         0x279},
+        {"Ctrl + F10, Ctrl let go first",
+         {{'+', kControl, ctrl}, {'+', kF10, ctrl}, {'-', kControl}, {'-', kF10}},
+         0x279},
+        {"a plain key", {{'+', kK}, {'-', kK}}, kK},
+        {"Alt + K", {{'+', kMenu, alt}, {'+', kK, alt}, {'-', kK}, {'-', kMenu}}, 0x44B},
+        // The release of Tab that moved the focus into the list, and of Ctrl after Ctrl +
+        // Tab switched to the page: their presses went elsewhere.
+        {"Tab's release after it brought the focus", {{'f'}, {'-', kTab}}, 'A'},
+        {"Ctrl + Tab into the page", {{'f'}, {'-', kTab}, {'-', kControl}}, 'A'},
+        {"Ctrl pressed, focus away and back", {{'+', kControl, ctrl}, {'f'}, {'-', kControl}}, 'A'},
+        // The hot keys see one modifier only: two can never fire.
+        {"Ctrl + Shift + K",
+         {{'+', kControl, ctrl},
+          {'+', kShift, ctrl | shift},
+          {'+', kK, ctrl | shift},
+          {'-', kK},
+          {'-', kShift},
+          {'-', kControl}},
+         'A',
+         1},
+        {"Ctrl + Alt + F10", {{'+', kF10, ctrl | alt}}, 'A', 1},
+    };
+    for (const CaptureCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        KeyCapture capture;
+        std::uint16_t row = 'A';
+        int refusals = 0;
+        for (const KeyStep& step : test.steps) {
+            KeyCapture::Result result;
+            if (step.kind == 'f') capture.Reset();
+            if (step.kind == '+' || step.kind == 'r')
+                result = capture.KeyDown(step.virtualKey, step.held, step.kind == 'r');
+            if (step.kind == '-') result = capture.KeyUp(step.virtualKey);
+            if (result.outcome == KeyCapture::Outcome::Bind) row = result.key;
+            if (result.outcome == KeyCapture::Outcome::Clear) row = 0;
+            if (result.outcome == KeyCapture::Outcome::Refuse) ++refusals;
+        }
+        EXPECT_EQ(row, test.row);
+        EXPECT_EQ(refusals, test.refusals);
+    }
 }
 
 TEST(OptionsRules, RowsBecomeTheKeyTable) {

@@ -13,9 +13,6 @@ namespace {
 constexpr int kActionColumnWidth = 230;  // pixels
 constexpr int kKeyColumnWidth = 110;
 
-// One capture for the whole process: its pending key releases outlive the page.
-KeyCapture g_keyCapture;
-
 std::uint16_t HeldModifiers() {
     std::uint16_t held = 0;
     if (GetKeyState(VK_CONTROL) < 0) held |= KEY_MOD_CTRL;
@@ -110,18 +107,32 @@ class KeyAssignmentPage final : public OptionsPage {
         return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     }
 
-    // Binds or clears the selected row for a key message that reached the list.
+    // Binds, refuses or clears for a key message that reached the list.
     void OnListKey(UINT message, WPARAM wParam, LPARAM lParam) {
-        int row = SelectedRow();
+        auto virtualKey = static_cast<std::uint8_t>(wParam & 0xFF);
+        KeyCapture::Result result;
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
             bool autoRepeat = (lParam & (1 << 30)) != 0;
-            auto key = g_keyCapture.KeyDown(static_cast<std::uint8_t>(wParam & 0xFF),
-                                            HeldModifiers(), autoRepeat);
-            if (!key || row < 0) return;
-            SetRow(row, *key, KeyTextForMessage(*key, lParam));
+            result = capture_.KeyDown(virtualKey, HeldModifiers(), autoRepeat);
         } else {
-            if (!g_keyCapture.KeyUp() || row < 0) return;
-            SetRow(row, 0, KeyTextForValue(0));
+            result = capture_.KeyUp(virtualKey);
+        }
+        int row = SelectedRow();
+        switch (result.outcome) {
+            case KeyCapture::Outcome::None:
+                return;
+            case KeyCapture::Outcome::Refuse:
+                // The page's explanation says why nothing changed.
+                MessageBeep(MB_ICONWARNING);
+                return;
+            case KeyCapture::Outcome::Bind:
+                if (row < 0) return;
+                SetRow(row, result.key, KeyTextForMessage(result.key, lParam));
+                break;
+            case KeyCapture::Outcome::Clear:
+                if (row < 0) return;
+                SetRow(row, 0, KeyTextForValue(0));
+                break;
         }
         // Keys that reach the list as system keys (F10, Alt combinations) raise no
         // LVN_KEYDOWN, so every change is reported here.
@@ -133,13 +144,17 @@ class KeyAssignmentPage final : public OptionsPage {
     static LRESULT CALLBACK CaptureProcedure(HWND list, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
         auto* page = reinterpret_cast<KeyAssignmentPage*>(GetWindowLongPtrA(list, GWLP_USERDATA));
-        if (!page) return DefWindowProcA(list, message, wParam, lParam);
+        if (!page) return SubclassedWindow::PassOnWithoutOwner(list, message, wParam, lParam);
         switch (message) {
             case WM_KEYDOWN:
             case WM_SYSKEYDOWN:
             case WM_KEYUP:
             case WM_SYSKEYUP:
                 page->OnListKey(message, wParam, lParam);
+                break;
+            case WM_SETFOCUS:
+            case WM_KILLFOCUS:
+                page->capture_.Reset();  // keys pressed before belong to another window
                 break;
             default:
                 break;
@@ -150,6 +165,7 @@ class KeyAssignmentPage final : public OptionsPage {
     }
 
     SubclassedWindow list_;
+    KeyCapture capture_;
 };
 
 INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -7,6 +7,7 @@
 #include "CoreIds.h"
 #include "settings/win32/OptionsPage.h"
 #include "win32/CoreModule.h"
+#include "win32/DialogPlacement.h"
 
 namespace hgf {
 namespace {
@@ -67,7 +68,8 @@ bool ShowOptionsSheet(OptionsTarget& target) {
     header.nStartPage = 0;
     header.phpage = pages.data();
     header.pfnCallback = SheetCallback;
-    INT_PTR result = PropertySheetA(&header);  // destroys the pages it was given
+    DialogPlacement placement(target.mainWindow);  // the sheet and what its pages open
+    INT_PTR result = PropertySheetA(&header);      // destroys the pages it was given
     g_sheetWindow = nullptr;
     return result >= 0;
 }

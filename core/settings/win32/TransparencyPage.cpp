@@ -77,7 +77,7 @@ class TransparencyPage final : public OptionsPage {
                                             LPARAM lParam) {
         auto* page = reinterpret_cast<TransparencyPage*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         Slider* slider = page ? page->SliderOf(window) : nullptr;
-        if (!slider) return DefWindowProcA(window, message, wParam, lParam);
+        if (!slider) return SubclassedWindow::PassOnWithoutOwner(window, message, wParam, lParam);
         LRESULT result = slider->window.CallOriginal(window, message, wParam, lParam);
         switch (message) {
             case WM_KEYUP:

@@ -149,13 +149,8 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_NCRBUTTONUP:
             ++g_frameRightClicks;
             return 0;
-        case WM_DRAWITEM:
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(window);
-            return 0;
         default:
-            return DefWindowProcA(window, message, wParam, lParam);
+            return test::HostWindowDefaults(window, message, wParam, lParam);
     }
 }
 

@@ -116,16 +116,8 @@ LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_ENTERIDLE:
             if (wParam == MSGF_MENU) EndMenu();
             return 0;
-        case WM_MEASUREITEM:
-            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 14;
-            return TRUE;
-        case WM_DRAWITEM:
-            return TRUE;
-        case WM_CLOSE:
-            DestroyWindow(window);
-            return 0;
         default:
-            return DefWindowProcA(window, message, wParam, lParam);
+            return test::HostWindowDefaults(window, message, wParam, lParam);
     }
 }
 

@@ -96,11 +96,17 @@ void SelectRow(HWND list, int row) {
 }
 
 // The thread's key state, as GetKeyState reads it.
-void HoldControl(bool down) {
+void Hold(UINT virtualKey, UINT leftKey, bool down) {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_CONTROL] = keys[VK_LCONTROL] = down ? 0x80 : 0;
+    keys[virtualKey] = keys[leftKey] = down ? 0x80 : 0;
     SetKeyboardState(keys);
+}
+void HoldControl(bool down) {
+    Hold(VK_CONTROL, VK_LCONTROL, down);
+}
+void HoldShift(bool down) {
+    Hold(VK_SHIFT, VK_LSHIFT, down);
 }
 LPARAM KeyParam(UINT virtualKey, bool release) {
     LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16;
@@ -425,6 +431,50 @@ TEST_F(OptionsPagesTest, KeyCaptureBindsTheSelectedRowAndTheDefaultsComeBack) {
     KeyTable expected = DefaultKeyTable();
     expected[2].key = 'R';
     EXPECT_EQ(settings_.keyTable, expected);
+}
+
+// Releases whose presses the list never saw leave the row alone, and a combination that
+// the hot keys cannot report is refused with the row's binding kept.
+TEST_F(OptionsPagesTest, KeyPageKeepsBindingsForStrayReleasesAndUnreportableKeys) {
+    settings_.keyTable[0].key = 'A';
+    RunSheet([&](HWND sheet) {
+        HWND page = ShowPage(sheet, 3);
+        HWND list = GetDlgItem(page, IDC_KEY_LIST);
+        HWND defaults = GetDlgItem(page, IDC_KEY_DEFAULTS);
+        auto focusAwayAndBack = [&] {
+            SetFocus(defaults);
+            SetFocus(list);
+            ASSERT_EQ(GetFocus(), list);
+        };
+        // Tab moved the focus into the list, or Ctrl + Tab switched to the page: only
+        // the releases arrive there.
+        focusAwayAndBack();
+        Key(list, WM_KEYUP, VK_TAB);
+        Key(list, WM_KEYUP, VK_CONTROL);
+        // Ctrl went down on the list, but the focus left before its release.
+        HoldControl(true);
+        Key(list, WM_KEYDOWN, VK_CONTROL);
+        focusAwayAndBack();
+        HoldControl(false);
+        Key(list, WM_KEYUP, VK_CONTROL);
+        EXPECT_EQ(RowValue(list, 0), 'A');
+
+        // Ctrl + Shift + K: the hot keys would report Ctrl + K only.
+        HoldControl(true);
+        Key(list, WM_KEYDOWN, VK_CONTROL);
+        HoldShift(true);
+        Key(list, WM_KEYDOWN, VK_SHIFT);
+        Key(list, WM_KEYDOWN, 'K');
+        Key(list, WM_KEYUP, 'K');
+        HoldShift(false);
+        Key(list, WM_KEYUP, VK_SHIFT);
+        HoldControl(false);
+        Key(list, WM_KEYUP, VK_CONTROL);
+        EXPECT_EQ(RowValue(list, 0), 'A');
+        EXPECT_EQ(RowText(list, 0, 1), KeyName('A'));
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(settings_.keyTable[0].key, 'A');
 }
 
 TEST_F(OptionsPagesTest, ShortcutEditsAreStoredInOrder) {

@@ -1,5 +1,6 @@
 // Small helpers of the Win32 test programs: the INI beside the program, a message pump
-// that waits for a condition, window texts and property-sheet tabs.
+// that waits for a condition, window texts and searches, a test host's default handling
+// and property-sheet tabs.
 #pragma once
 
 #include <windows.h>
@@ -63,6 +64,41 @@ inline std::string ClassOf(HWND window) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
     return name;
+}
+
+// The first window of this thread for which `matches` holds.
+inline HWND FindThreadWindow(const std::function<bool(HWND)>& matches) {
+    struct Search {
+        const std::function<bool(HWND)>& matches;
+        HWND found = nullptr;
+    } search{matches};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(data);
+            if (!search->matches(window)) return TRUE;
+            search->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// What a test host window does with the messages its test does not look at: it measures
+// list rows 14 pixels high, draws nothing, and closes by destroying itself.
+inline LRESULT HostWindowDefaults(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MEASUREITEM:
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = 14;
+            return TRUE;
+        case WM_DRAWITEM:
+            return TRUE;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
 }
 
 inline int TabCount(HWND sheet) {
