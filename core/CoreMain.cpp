@@ -7,12 +7,19 @@
 #include "win32/CoreModule.h"
 #include "win32/PlayerCore.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+namespace __gnu_cxx {
+void __freeres() noexcept;  // the C++ runtime's: frees its emergency exception arena
+}
+
+// The keyboard hook loads this library into every program that receives keys; freeing it
+// there takes back what the C++ runtime allocated at load.
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         hgf::SetCoreModule(instance);
         DisableThreadLibraryCalls(instance);
         std::srand(static_cast<unsigned>(std::time(nullptr)));
     }
+    if (reason == DLL_PROCESS_DETACH && !reserved) __gnu_cxx::__freeres();
     return TRUE;
 }
 
