@@ -37,8 +37,10 @@ struct ThreadRecord {
 
 std::atomic<DWORD> g_index{TLS_OUT_OF_INDEXES};
 std::atomic<ThreadRecord*> g_records{nullptr};
-// Shared by every thread when no TLS index or no memory is left: an exception still works,
-// only two threads that handle exceptions at the same time would see each other's.
+std::atomic<bool> g_released{false};  // after the release nothing new is taken
+// Shared by every thread when no TLS index or no memory is left, and during the last steps
+// of the unload: an exception still works, only two threads that handle exceptions at the
+// same time would see each other's.
 ThreadRecord g_fallback;
 
 DWORD Index() {
@@ -56,7 +58,7 @@ DWORD Index() {
 ThreadRecord* CurrentRecord() {
     DWORD lastError = GetLastError();  // callers may be between a failure and its report
     ThreadRecord* record = &g_fallback;
-    DWORD index = Index();
+    DWORD index = g_released ? TLS_OUT_OF_INDEXES : Index();
     if (index != TLS_OUT_OF_INDEXES) {
         if (auto* own = static_cast<ThreadRecord*>(TlsGetValue(index))) {
             record = own;
@@ -76,6 +78,7 @@ ThreadRecord* CurrentRecord() {
 }  // namespace
 
 void ReleaseExceptionState() {
+    g_released = true;
     DWORD index = g_index.exchange(TLS_OUT_OF_INDEXES);
     if (index != TLS_OUT_OF_INDEXES) TlsFree(index);
     ThreadRecord* record = g_records.exchange(nullptr);
