@@ -4,21 +4,26 @@
 //
 //   ForeignHookHost <core library> <folder for the hand-shake files>
 //
-// 1. srand(42), rand(); srand(42), load the library, rand(): loading must not reseed.
+// 1. srand(42), rand(); srand(42), load the library, rand(): loading must not reseed. Loading
+//    it opens no handle, starts no thread and initialises no COM either.
 // 2. It finds the library's shared section, which names the player's window once the player
 //    plays, and points it at its own window, first with a message of its own, then with the
-//    hot-key message. In each step it creates "<folder>/ready-N", waits for "<folder>/typed-N" (the script types keys
-//    into its focused window meanwhile) and counts the key releases that arrived and the
-//    messages the hook posted to it.
+//    hot-key message. In each step it creates "<folder>/ready-N", waits for "<folder>/typed-N" (the
+//    script types keys into its focused window meanwhile) and counts the key releases that arrived
+//    and the messages the hook posted to it.
 // 3. It puts the section back and waits the same way while F12 is typed: the player's window
 //    must hide. Then it closes the player.
 // Prints one line per step; exits 0 when every check held.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "win32/LibraryLoadKit.h"
 
 namespace {
 
@@ -105,15 +110,29 @@ int main(int argc, char** argv) {
         if (!ok) ++failures;
     };
 
+    // Its imports first, mapped without running its code: what they do is not the library's.
+    if (HMODULE image = LoadLibraryExA(argv[1], nullptr, DONT_RESOLVE_DLL_REFERENCES)) {
+        hgf::test::KeepImportsLoaded(image);
+        FreeLibrary(image);
+    }
     std::srand(42);
     int first = std::rand();
     std::srand(42);
+    DWORD handles = hgf::test::OpenHandleCount();
+    int threads = hgf::test::ThreadCount();
     HMODULE core = LoadLibraryA(argv[1]);
     int second = std::rand();
     std::printf("rand after srand(42): %d; after srand(42) and loading the library: %d\n", first,
                 second);
+    std::printf("loading: handles %lu -> %lu, threads %d -> %d\n", handles,
+                hgf::test::OpenHandleCount(), threads, hgf::test::ThreadCount());
     check(core != nullptr, "the core library loads");
     check(first == second, "loading the library leaves the random sequence alone");
+    check(hgf::test::OpenHandleCount() == handles && hgf::test::ThreadCount() == threads,
+          "loading the library opens no handle and starts no thread");
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    check(com == S_OK, "loading the library initialises no COM on this thread");
+    if (SUCCEEDED(com)) CoUninitialize();
     SharedTarget* shared = core ? FindSection(core) : nullptr;
     check(shared != nullptr, "the library has the shared section");
     if (!shared) return 1;
