@@ -12,6 +12,10 @@ constexpr unsigned MSG_TRAY_NOTIFY = 33822;     // tray icon callback: lParam = 
 constexpr unsigned MSG_HOTKEY = 33823;          // posted by the keyboard hook
 constexpr unsigned MM_MCINOTIFY_MESSAGE = 953;  // MM_MCINOTIFY from the media control interface
 
+// The window class of the program's top-level window, the core's main window: the only
+// window the keyboard hook posts to.
+constexpr char kMainWindowClass[] = "Harrowgladeforte 2.03";
+
 // Timers of the main window.
 constexpr unsigned TIMER_FADE = 33773;          // 100 ms, cursor-driven transparency
 constexpr unsigned TIMER_HOUSEKEEPING = 33774;  // 30 s, settings save and off-timer

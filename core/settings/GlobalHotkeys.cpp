@@ -5,14 +5,13 @@
 namespace hgf {
 
 std::optional<std::uint16_t> HotkeyOfKeyEvent(int hookCode, std::uint64_t virtualKey,
-                                              std::uint64_t keyFlags, bool ctrlDown, bool shiftDown,
-                                              bool altDown) {
+                                              std::uint64_t keyFlags, KeyDownQuery keyDown) {
     constexpr std::uint64_t kReleased = 0x80000000u;  // transition state: the key went up
     if (hookCode != kHookActionCode || !(keyFlags & kReleased)) return std::nullopt;
-    std::uint16_t modifier = ctrlDown    ? KEY_MOD_CTRL
-                             : shiftDown ? KEY_MOD_SHIFT
-                             : altDown   ? KEY_MOD_ALT
-                                         : 0;
+    std::uint16_t modifier = keyDown(kVirtualKeyControl) ? KEY_MOD_CTRL
+                             : keyDown(kVirtualKeyShift) ? KEY_MOD_SHIFT
+                             : keyDown(kVirtualKeyAlt)   ? KEY_MOD_ALT
+                                                         : 0;
     return static_cast<std::uint16_t>(modifier | (virtualKey & 0xFF));
 }
 

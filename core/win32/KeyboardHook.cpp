@@ -1,5 +1,8 @@
 #include "win32/KeyboardHook.h"
 
+#include <cstring>
+
+#include "CoreIds.h"
 #include "settings/GlobalHotkeys.h"
 #include "win32/CoreModule.h"
 
@@ -12,6 +15,17 @@ HHOOK g_keyboardHook = nullptr;
 
 bool KeyDown(int virtualKey) {
     return GetKeyState(virtualKey) < 0;
+}
+
+// Whether the shared section names the player: its hot-key message and a window of the
+// player's class. Every program that maps the library can write the section, so nothing in
+// it is trusted; the class name is read without sending the window anything.
+bool IsPlayerTarget(const HotkeyTarget& target) {
+    if (target.message != MSG_HOTKEY || !target.window) return false;
+    char className[sizeof kMainWindowClass + 1];
+    int length = GetClassNameA(target.window, className, sizeof className);
+    return length == sizeof kMainWindowClass - 1 &&
+           std::memcmp(className, kMainWindowClass, sizeof kMainWindowClass - 1) == 0;
 }
 
 }  // namespace
@@ -32,12 +46,12 @@ bool KeyboardHookInstalled() {
 }
 
 LRESULT CALLBACK KeyboardHookProcedure(int code, WPARAM wParam, LPARAM lParam) {
+    if (code < 0) return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
     std::optional<std::uint16_t> key =
-        HotkeyOfKeyEvent(code, wParam, static_cast<std::uint64_t>(lParam), KeyDown(VK_CONTROL),
-                         KeyDown(VK_SHIFT), KeyDown(VK_MENU));
+        HotkeyOfKeyEvent(code, wParam, static_cast<std::uint64_t>(lParam), KeyDown);
     if (key) {
         HotkeyTarget target = ReadHotkeyTarget();
-        if (target.window) PostMessageA(target.window, target.message, *key, lParam);
+        if (IsPlayerTarget(target)) PostMessageA(target.window, MSG_HOTKEY, *key, lParam);
     }
     return CallNextHookEx(g_keyboardHook, code, wParam, lParam);
 }

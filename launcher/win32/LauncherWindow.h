@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "CoreIds.h"
 #include "LauncherRules.h"
 #include "win32/Handles.h"
 
@@ -42,7 +43,7 @@ class WindowClassRegistration {
 
 class LauncherWindow {
   public:
-    static constexpr const char* kClassName = "Harrowgladeforte 2.03";
+    static constexpr const char* kClassName = kMainWindowClass;  // the hook posts only to it
 
     // The core and the resources must outlive the window.
     LauncherWindow(IHarrowgladeforteCore& core, HINSTANCE instance,

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 namespace tonwerkel {
 
@@ -442,7 +441,7 @@ void TMMLPlay2::ReleaseStream(std::atomic<uint8_t>& state) {
             state = kStreamIdle;
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        SleepCaller(1);
     }
 }
 

@@ -26,6 +26,8 @@ class TThread {
     // exit (on Windows the loader lock would never let it). Afterwards the object may be
     // destroyed.
     void Abandon();
+    // The calling thread sleeps; for the host's short waits on the body.
+    static void SleepCaller(int milliseconds);
     // For tests and measurements: whether the body last asked for the raised priority, whether
     // it waits in SuspendSelf, and the processor time it has used (seconds; -1 if unknown).
     bool RaisedPriority() const { return raised_.load(); }

@@ -82,6 +82,10 @@ void TThread::SuspendSelf() {
     impl_->resumePending = false;
 }
 
+void TThread::SleepCaller(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
 double TThread::CpuSeconds() const {
     return -1;
 }

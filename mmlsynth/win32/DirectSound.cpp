@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "output/Error.h"
 #include "output/MMLPlay.h"
@@ -23,10 +24,10 @@ constexpr WAVEFORMATEX kStreamFormat = {
     WAVE_FORMAT_PCM, 1, 22050, 44100, 2, 16, 0,  // mono, 22050 Hz, 16 bits
 };
 
-TDirectSoundBuffer::WriteObserver& Observer() {
-    static TDirectSoundBuffer::WriteObserver observer;
-    return observer;
-}
+// At namespace scope, as every static object of the library: a static inside a function is
+// built under the runtime's thread-safe guard, whose first use cannot be undone when the
+// library is freed (see ExceptionState.cpp).
+TDirectSoundBuffer::WriteObserver g_writeObserver;
 
 }  // namespace
 
@@ -195,10 +196,10 @@ uint32_t TDirectSoundBuffer::Write(uint32_t offset, const void* data, uint32_t b
         std::memcpy(second, source + firstCopied, secondCopied);
     }
     Unlock(first, firstCopied, second, secondCopied);
-    if (Observer()) {
-        Observer()(description_.dwBufferBytes, offset, source, firstCopied);
+    if (g_writeObserver) {
+        g_writeObserver(description_.dwBufferBytes, offset, source, firstCopied);
         if (secondCopied)
-            Observer()(description_.dwBufferBytes, 0, source + firstCopied, secondCopied);
+            g_writeObserver(description_.dwBufferBytes, 0, source + firstCopied, secondCopied);
     }
     return firstCopied + secondCopied;
 }
@@ -247,7 +248,7 @@ bool TDirectSoundBuffer::GetVolume(int32_t& attenuation) {
 }
 
 void TDirectSoundBuffer::SetWriteObserver(WriteObserver observer) {
-    Observer() = std::move(observer);
+    g_writeObserver = std::move(observer);
 }
 
 }  // namespace tonwerkel

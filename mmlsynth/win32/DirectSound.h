@@ -19,7 +19,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "output/StreamBuffer.h"
@@ -45,6 +44,23 @@ class TDirectX {
 
 class TDirectSoundBuffer;
 
+// A recursive lock that gives everything back when destroyed: a critical section. (The
+// standard recursive mutex of this toolchain keeps the event it makes on contention for
+// good, one handle per device.)
+class RecursiveLock {
+  public:
+    RecursiveLock() { InitializeCriticalSection(&section_); }
+    ~RecursiveLock() { DeleteCriticalSection(&section_); }
+    RecursiveLock(const RecursiveLock&) = delete;
+    RecursiveLock& operator=(const RecursiveLock&) = delete;
+
+    void lock() { EnterCriticalSection(&section_); }
+    void unlock() { LeaveCriticalSection(&section_); }
+
+  private:
+    CRITICAL_SECTION section_;
+};
+
 class TDirectSound : public TDirectX {
   public:
     // Creates the device on the default output; throws tonwerkel::Error
@@ -61,7 +77,7 @@ class TDirectSound : public TDirectX {
     DWORD FocusFlags() const;
 
     IDirectSound* Interface() const { return sound_; }
-    std::recursive_mutex& BufferLock() { return bufferLock_; }
+    RecursiveLock& BufferLock() { return bufferLock_; }
     bool restoring = false;  // guarded by the buffer lock
 
     virtual void Restore() {}
@@ -72,7 +88,7 @@ class TDirectSound : public TDirectX {
     void Detach(TDirectSoundBuffer* buffer);
 
     IDirectSound* sound_ = nullptr;
-    std::recursive_mutex bufferLock_;
+    RecursiveLock bufferLock_;
     std::vector<TDirectSoundBuffer*> buffers_;  // not owned; each detaches when destroyed
 };
 

@@ -28,10 +28,14 @@ void LoadedLibraries::ReleaseAll() {
     modules_.clear();
 }
 
+namespace {
+// Its destructor frees no library: releasing belongs to the library's unload. At namespace
+// scope, not inside Libraries(): see g_writeObserver in DirectSound.cpp.
+LoadedLibraries g_libraries;
+}  // namespace
+
 LoadedLibraries& Libraries() {
-    // Its destructor frees no library: releasing belongs to the library's unload.
-    static LoadedLibraries libraries;
-    return libraries;
+    return g_libraries;
 }
 
 }  // namespace tonwerkel

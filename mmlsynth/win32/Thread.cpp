@@ -120,6 +120,12 @@ void TThread::SuspendSelf() {
     suspended_ = false;
 }
 
+void TThread::SleepCaller(int milliseconds) {
+    // Not the standard library's sleep: that registers the caller with the POSIX-thread layer,
+    // which the library cannot release when it is freed (see ExceptionState.cpp).
+    Sleep(static_cast<DWORD>(milliseconds));
+}
+
 double TThread::CpuSeconds() const {
     FILETIME creation, exit, kernel, user;
     if (!impl_->thread || !GetThreadTimes(impl_->thread, &creation, &exit, &kernel, &user)) {

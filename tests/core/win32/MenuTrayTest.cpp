@@ -181,10 +181,10 @@ class MenuTrayTest : public testing::Test {
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = HostProcedure;
         windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "MenuTrayTestHost";
+        windowClass.lpszClassName = kMainWindowClass;
         RegisterClassExA(&windowClass);
         window_ =
-            CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MenuTrayTestHost",
+            CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass,
                             "Harrowgladeforte", WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0,
                             0, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_TRUE(window_);
@@ -345,6 +345,37 @@ TEST_F(MenuTrayTest, HookPostsReleasesAndBoundActionsAllFire) {
     Close();
     EXPECT_FALSE(KeyboardHookInstalled());
     EXPECT_EQ(IniValue("PlayListMode"), "2");
+}
+
+TEST_F(MenuTrayTest, HookPostsOnlyTheHotkeyMessageToAWindowOfThePlayersClass) {
+    // Any program can write the shared section; the hook trusts only its own message and a
+    // window of the player's class.
+    Open();
+    constexpr LPARAM kRelease = static_cast<LPARAM>(0xC0410001u);  // F7 going up
+    constexpr UINT kForeignMessage = WM_APP + 0x77;
+    HWND foreign = CreateWindowA("STATIC", "foreign", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    HWND gone = CreateWindowA("STATIC", "gone", 0, 0, 0, 1, 1, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    DestroyWindow(gone);
+    auto posted = [](UINT message) {
+        MSG taken{};
+        return PeekMessageA(&taken, nullptr, message, message, PM_REMOVE) != FALSE;
+    };
+    const std::pair<HWND, UINT> refused[] = {{foreign, MSG_HOTKEY},
+                                             {window_, kForeignMessage},
+                                             {gone, MSG_HOTKEY},
+                                             {nullptr, MSG_HOTKEY}};
+    for (auto [target, message] : refused) {
+        PublishHotkeyTarget(target, message);
+        KeyboardHookProcedure(HC_ACTION, VK_F7, kRelease);
+        EXPECT_FALSE(posted(MSG_HOTKEY)) << target << " " << message;
+        EXPECT_FALSE(posted(kForeignMessage)) << target << " " << message;
+    }
+    PublishHotkeyTarget(window_, MSG_HOTKEY);
+    KeyboardHookProcedure(HC_ACTION, VK_F7, kRelease);
+    EXPECT_TRUE(posted(MSG_HOTKEY));
+    DestroyWindow(foreign);
 }
 
 TEST_F(MenuTrayTest, OffTimerFiresInItsMinuteInEachMode) {
