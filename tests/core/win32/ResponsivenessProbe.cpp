@@ -20,12 +20,10 @@
 #include <optional>
 #include <thread>
 
+#include "PlayerListLookup.h"
+
 namespace {
 
-constexpr char kPlayerClass[] = "Harrowgladeforte 2.03";
-constexpr int kControlsId = 33770;
-constexpr int kComboId = 33769;
-constexpr int kExitCommand = 33809;
 constexpr DWORD kAskEveryMs = 100;
 constexpr UINT kAnswerWithinMs = 1000;
 constexpr ULONGLONG kRestingMs = 1000;     // the selection stays on the last row this long
@@ -110,9 +108,7 @@ int main(int argc, char** argv) {
 
     HWND player = nullptr, combo = nullptr;
     while (!combo && GetTickCount64() < deadline) {
-        player = FindWindowA(kPlayerClass, nullptr);
-        HWND strip = player ? GetDlgItem(player, kControlsId) : nullptr;
-        combo = strip ? GetDlgItem(strip, kComboId) : nullptr;
+        combo = hgf::test::FindPlayerList(player);
         if (!combo) Sleep(kAskEveryMs);
     }
     if (!combo) {
@@ -169,7 +165,7 @@ int main(int argc, char** argv) {
         ok = ok && alive;
     }
     const ULONGLONG closing = GetTickCount64();
-    PostMessageA(player, WM_COMMAND, kExitCommand, 0);
+    PostMessageA(player, WM_COMMAND, hgf::CMD_EXIT, 0);
     const bool ended = WaitForSingleObject(process, kEndWithinMs) == WAIT_OBJECT_0;
     if (ended) {
         std::printf("the player ended %llu ms after the exit command\n",
