@@ -525,7 +525,7 @@ class SentToWindow {
             waiting_ = Waiting{++serial_, message.wParam};
             changed_.notify_all();
             if (!changed_.wait_for(lock, std::chrono::seconds(3), [&] { return !waiting_; }))
-                gaveUp = true;
+                gaveUp_ = true;
             waiting_.reset();
             return 0;
         };
@@ -542,10 +542,14 @@ class SentToWindow {
         if (waiting_ && (serial == 0 || waiting_->serial == serial)) waiting_.reset();
         changed_.notify_all();
     }
-    bool gaveUp = false;
+    bool GaveUp() {
+        std::lock_guard lock(mutex_);
+        return gaveUp_;
+    }
 
   private:
     std::mutex mutex_;
+    bool gaveUp_ = false;
     std::condition_variable changed_;
     std::optional<Waiting> waiting_;
     int serial_ = 0;
@@ -574,7 +578,7 @@ TEST_F(PlayerControllerTest, AFolderChosenWhileALoadBeganIsLoadedAfterThatLoad) 
     controller.Command(CMD_CHANGE_FOLDER);
     window.whileChoosing = nullptr;
     EXPECT_EQ(busy, 1);
-    EXPECT_FALSE(sent.gaveUp) << "the window's thread waited for a worker that waited for it";
+    EXPECT_FALSE(sent.GaveUp()) << "the window's thread waited for a worker that waited for it";
 
     handleListReady();  // the shortcut's list, then the chosen folder's load starts
     EXPECT_EQ(live.SourcePath(), "C:\\Other");
@@ -583,7 +587,8 @@ TEST_F(PlayerControllerTest, AFolderChosenWhileALoadBeganIsLoadedAfterThatLoad) 
     EXPECT_EQ(busy, 0);
     EXPECT_EQ(live.SourcePath(), "C:\\Music");
     EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Music", "C:\\Other"}));
-    EXPECT_FALSE(sent.gaveUp);
+    EXPECT_FALSE(sent.GaveUp());
+    ASSERT_TRUE(messenger.WaitForCount(2));  // both workers are out of `sent`
 }
 
 // Rows that no engine plays: Play tries them a few at a time (here two per part), and the
