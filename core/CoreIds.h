@@ -10,6 +10,7 @@ constexpr unsigned MSG_LIST_READY = 33820;      // sent by a loader: wParam = ro
 constexpr unsigned MSG_PLAY_CURRENT = 33821;    // posted at the end of a track
 constexpr unsigned MSG_TRAY_NOTIFY = 33822;     // tray icon callback: lParam = mouse message
 constexpr unsigned MSG_HOTKEY = 33823;          // posted by the keyboard hook
+constexpr unsigned MSG_PLAY_PASS = 33824;       // posted to itself: go on trying rows to play
 constexpr unsigned MM_MCINOTIFY_MESSAGE = 953;  // MM_MCINOTIFY from the media control interface
 
 // The window class of the program's top-level window, the core's main window: the only
@@ -19,6 +20,7 @@ constexpr char kMainWindowClass[] = "Harrowgladeforte 2.03";
 // Timers of the main window.
 constexpr unsigned TIMER_FADE = 33773;          // 100 ms, cursor-driven transparency
 constexpr unsigned TIMER_HOUSEKEEPING = 33774;  // 30 s, settings save and off-timer
+constexpr unsigned TIMER_PLAY_PASS = 33825;     // once: MSG_PLAY_PASS after waiting messages
 constexpr unsigned TIMER_FADE_MS = 100;
 constexpr unsigned TIMER_HOUSEKEEPING_MS = 30000;
 

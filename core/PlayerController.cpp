@@ -10,6 +10,13 @@ namespace hgf {
 const char* const kStatusNoList = "[フォルダ／プレイリストが未選択]";
 const char* const kStatusSearching = "[フォルダ検索中]";
 
+namespace {
+
+// Attempts of a pass go on for this long before the window handles its messages again.
+constexpr std::chrono::milliseconds kPassSlice{50};
+
+}  // namespace
+
 PlayerController::PlayerController(Parts parts, Services services)
     : parts_(parts), services_(services) {}
 
@@ -53,8 +60,11 @@ void PlayerController::RequestLoad(const std::string& sourcePath, const std::str
 }
 
 void PlayerController::OnListReady(std::uintptr_t rowCount) {
-    if (DeferredWhilePlaying([this, rowCount] { OnListReady(rowCount); })) return;
-    HandOver(rowCount);
+    // A deferred hand-over runs after this message has returned, and so after the answer.
+    if (DeferredWhilePlaying([this, rowCount] { FinishLoad(rowCount); })) return;
+    // The worker wrote the staging list before it sent this; from here on it only ends.
+    services_.window.AnswerLoader();
+    FinishLoad(rowCount);
     RunDeferred();
 }
 
@@ -63,6 +73,13 @@ bool PlayerController::PlayCurrentItem() {
     bool started = PlayCurrent();
     RunDeferred();
     return started;
+}
+
+void PlayerController::OnContinuePass() {
+    if (DeferredWhilePlaying([this] { OnContinuePass(); })) return;
+    continuationAsked_ = false;
+    if (pass_) ContinuePass();
+    RunDeferred();
 }
 
 void PlayerController::PlayChosenRow(std::int32_t index) {
@@ -81,7 +98,7 @@ void PlayerController::OnMediaNotifySuccessful() {
 
 void PlayerController::OnDoubleClick() {
     if (DeferredWhilePlaying([this] { OnDoubleClick(); })) return;
-    if (!parts_.busy) CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
+    if (!IsBusy()) CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
     RunDeferred();
 }
 
@@ -94,10 +111,13 @@ void PlayerController::SetVolume(std::uint8_t volume) {
 void PlayerController::SkipFromList() {
     if (DeferredWhilePlaying([this] { SkipFromList(); })) return;
     Skip();
+    RunDeferred();
 }
 
 void PlayerController::Stop() {
     if (DeferredWhilePlaying([this] { Stop(); })) return;
+    pass_.reset();
+    chosenLoad_.reset();
     if (services_.titleReader) services_.titleReader->Stop();
     CallPlayback([](PlayerPlayback& playback) { playback.Stop(); });
     RunDeferred();
@@ -107,7 +127,7 @@ void PlayerController::Stop() {
 
 void PlayerController::RunCommand(int commandId) {
     if (!IsPlayerCommand(commandId)) return;
-    if (parts_.busy && IsIgnoredWhileBusy(commandId)) return;
+    if (IsBusy() && IsIgnoredWhileBusy(commandId)) return;
 
     if (int n = LoadHistoryIndexOf(commandId); n >= 0) return LoadFromHistory(n);
     if (int n = FolderShortcutIndexOf(commandId); n >= 0) return LoadFromShortcut(n);
@@ -136,12 +156,12 @@ void PlayerController::RunCommand(int commandId) {
             break;
         case CMD_CHANGE_FOLDER: {
             std::string folder;
-            if (window.ChooseFolder(folder)) StartLoad(folder, {});
+            if (window.ChooseFolder(folder)) LoadChosen(std::move(folder));
             break;
         }
         case CMD_LOAD_PLAYLIST: {
             std::string file;
-            if (window.ChoosePlaylistFile(file)) StartLoad(file, {});
+            if (window.ChoosePlaylistFile(file)) LoadChosen(std::move(file));
             break;
         }
         case CMD_SAVE_PLAYLIST:
@@ -177,6 +197,27 @@ void PlayerController::StartLoad(const std::string& sourcePath, const std::strin
     parts_.stagingList.StartLoad(request);
 }
 
+void PlayerController::LoadChosen(std::string sourcePath) {
+    // While the chooser was open a hot key or the tray menu may have started a load. Its
+    // worker may be waiting for this thread in its completion message, so it must not be
+    // stopped (and joined) now: the choice is loaded once that load has been handed over.
+    if (parts_.busy) {
+        chosenLoad_ = std::move(sourcePath);
+        return;
+    }
+    StartLoad(sourcePath, {});
+}
+
+void PlayerController::FinishLoad(std::uintptr_t rowCount) {
+    HandOver(rowCount);
+    // The hand-over may have shown a message box, during which another load can begin.
+    if (chosenLoad_ && !parts_.busy) {
+        std::string chosen = std::move(*chosenLoad_);
+        chosenLoad_.reset();
+        StartLoad(chosen, {});
+    }
+}
+
 void PlayerController::HandOver(std::uintptr_t rowCount) {
     parts_.busy = 0;
     PlayerWindow& window = services_.window;
@@ -200,21 +241,39 @@ void PlayerController::HandOver(std::uintptr_t rowCount) {
     PlayCurrent();
 }
 
-bool PlayerController::PlayCurrent() {
+bool PlayerController::PlayCurrent(bool walkingBack) {
+    pass_.reset();  // a new request replaces a pass under way
     Playlist& live = parts_.liveList;
     if (live.ItemCount() == 0) return false;
+    services_.window.SelectListRow(live.GetCurrentIndex());
+    pass_ = Pass{PlayPass{}, walkingBack};
+    return ContinuePass();
+}
+
+bool PlayerController::ContinuePass() {
+    Playlist& live = parts_.liveList;
     PlayerWindow& window = services_.window;
-    window.SelectListRow(live.GetCurrentIndex());
     const NotifyTarget endOfTrack{window.Handle(), MSG_PLAY_CURRENT};
     const std::uint8_t volume = parts_.settings.Volume;
-    bool started = CallPlayback(
-        [&](PlayerPlayback& playback) { return playback.PlayUntilStarted(endOfTrack, volume); });
+    const PassOutcome outcome = CallPlayback([&](PlayerPlayback& playback) {
+        return playback.ContinuePass(pass_->attempts, endOfTrack, volume, kPassSlice);
+    });
     std::int32_t current = live.GetCurrentIndex();
     window.SelectListRow(current);
-    if (!started) return false;
+    if (outcome == PassOutcome::kUnfinished) {
+        // A long run of rows that do not start: the window keeps answering meanwhile.
+        if (!continuationAsked_) window.ContinueLater();
+        continuationAsked_ = true;
+        return false;
+    }
+    const bool walkingBack = pass_->walkingBack;
+    pass_.reset();
+    if (outcome != PassOutcome::kStarted) return false;
     std::string& lastPlayFile = parts_.settings.LastPlayFile;
     lastPlayFile = live.GetItem(current).path;
     PutFirst(parts_.playHistory, lastPlayFile, PLAY_HISTORY_SIZE);
+    // The item that was playing when the walk back began stays at the front.
+    if (walkingBack) parts_.playHistory.pop_front();
     return true;
 }
 
@@ -241,8 +300,7 @@ void PlayerController::PlayPrevious() {
     if (history.size() < 2) return;
     std::string previous = history[1];
     parts_.liveList.SelectByPath(previous);
-    // The item that was playing when the walk back began stays at the front.
-    if (PlayCurrent()) history.pop_front();
+    PlayCurrent(true);
 }
 
 void PlayerController::LoadFromHistory(int n) {

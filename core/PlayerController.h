@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,9 @@ class PlayerWindow {
     // Rows the combo box holds.
     virtual int ListRowCount() = 0;
     virtual void SelectListRow(int index) = 0;
+    // The loader that sent MSG_LIST_READY waits until the window has answered it. Answers
+    // now (the staging list is complete), so that nothing the hand-over starts waits on it.
+    virtual void AnswerLoader() = 0;
     // "Nothing playable was found" (a message box).
     virtual void ReportNothingFound() = 0;
     // The choosers; false when cancelled.
@@ -50,6 +54,9 @@ class PlayerWindow {
     virtual void OpenHelpPage() = 0;
     // Asks the main window to close (the program ends).
     virtual void Close() = 0;
+    // Calls PlayerController::OnContinuePass once the window has handled the messages that
+    // wait meanwhile (input and painting among them).
+    virtual void ContinueLater() = 0;
 };
 
 // The playback control of the live list, as the main window uses it. A call may let the
@@ -58,10 +65,11 @@ class PlayerWindow {
 class PlayerPlayback {
   public:
     virtual ~PlayerPlayback() = default;
-    // Plays the live list's current row; a row that no engine accepts is marked
-    // unplayable and the next one is tried, a bounded number of times. True when
-    // something plays.
-    virtual bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) = 0;
+    // Goes on with `pass` over the live list's rows from its current row: a row that no
+    // engine accepts is marked unplayable and the next one is tried, until one plays, every
+    // row has failed (the playback is then stopped), or `timeGiven` has passed.
+    virtual PassOutcome ContinuePass(PlayPass& pass, NotifyTarget endOfTrack, std::uint8_t volume,
+                                     std::chrono::steady_clock::duration timeGiven) = 0;
     virtual void Stop() = 0;
     virtual bool TogglePause() = 0;
     virtual void SetVolume(std::uint8_t volume) = 0;
@@ -71,8 +79,10 @@ class PlayerPlayback {
 class EnginePlayback final : public PlayerPlayback {
   public:
     explicit EnginePlayback(PlaybackControl& control) : control_(control) {}
-    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
-        return control_.PlayUntilStarted(endOfTrack.window, endOfTrack.message, volume);
+    PassOutcome ContinuePass(PlayPass& pass, NotifyTarget endOfTrack, std::uint8_t volume,
+                             std::chrono::steady_clock::duration timeGiven) override {
+        return control_.ContinuePass(pass, endOfTrack.window, endOfTrack.message, volume,
+                                     timeGiven);
     }
     void Stop() override { control_.Stop(); }
     bool TogglePause() override { return control_.TogglePause(); }
@@ -110,8 +120,10 @@ class PlayerController {
     // queued and runs, in arrival order, as soon as the call that was running has ended;
     // a queued PlayCurrentItem returns false.
 
-    // A command 33775-33819 (others are ignored). While a load runs, the commands that
-    // would start playback or another load, or save the list, do nothing.
+    // A command 33775-33819 (others are ignored). While a load or a pass runs (IsBusy),
+    // the commands that would start playback or another load, or save the list, do
+    // nothing. A folder or playlist chosen while a load began meanwhile is loaded once that
+    // load has been handed over.
     void Command(int commandId);
 
     // Sets the busy flag and the searching status, carries the live list's values over
@@ -120,14 +132,24 @@ class PlayerController {
     void RequestLoad(const std::string& sourcePath, const std::string& resumePath);
 
     // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
-    // was found; the live list and its playback stay as they are). A title reader still
-    // busy with the old rows is stopped before they are replaced.
+    // was found; the live list and its playback stay as they are). The loader is answered
+    // first. A title reader still busy with the old rows is stopped before they are
+    // replaced.
     void OnListReady(std::uintptr_t rowCount);
 
     // Plays the live list's current row, then records it as the last played file and at
     // the front of the play history. Nothing happens while the live list is empty; when
-    // no row could be started nothing is recorded. True when an item started.
+    // no row could be started nothing is recorded. Rows that do not start are passed
+    // over for about 50 ms at a time; then the window handles its messages and the pass
+    // goes on with OnContinuePass. True when an item started within this call.
     bool PlayCurrentItem();
+
+    // The window's messages have been handled: the pass under way goes on (nothing
+    // happens when it has ended or another one replaced it meanwhile).
+    void OnContinuePass();
+
+    // True while a load or a pass over rows that do not start runs.
+    bool IsBusy() const { return parts_.busy != 0 || pass_.has_value(); }
 
     // A row chosen in the combo box: makes it current and plays it.
     void PlayChosenRow(std::int32_t index);
@@ -139,13 +161,13 @@ class PlayerController {
     void OnDoubleClick();
 
     // Skips as CMD_SKIP does (in repeat mode the advance runs in random mode), but also
-    // while a load runs: the right click on the list.
+    // while a load or a pass runs: the right click on the list.
     void SkipFromList();
 
     // The volume popup moved: applies `volume` (0-100) to the current playback.
     void SetVolume(std::uint8_t volume);
 
-    // Stops the current playback and the title reader (the window closes).
+    // Stops the current playback, a pass under way and the title reader (the window closes).
     void Stop();
 
     void SetStatusText(std::string text);
@@ -161,18 +183,34 @@ class PlayerController {
 
     void RunCommand(int commandId);
     void StartLoad(const std::string& sourcePath, const std::string& resumePath);
+    // A folder or playlist file from a chooser, which ran the window's messages meanwhile.
+    void LoadChosen(std::string sourcePath);
+    // The loader has been answered: the hand-over, then a load chosen meanwhile.
+    void FinishLoad(std::uintptr_t rowCount);
     void HandOver(std::uintptr_t rowCount);
-    bool PlayCurrent();
+    // Starts a pass at the current row; `walkingBack`: CMD_PREV_PLAY (see ContinuePass).
+    bool PlayCurrent(bool walkingBack = false);
+    // One part of the pass under way; records the row that started.
+    bool ContinuePass();
     void Skip();
     void PlayPrevious();
     void LoadFromHistory(int n);
     void LoadFromShortcut(int n);
     void SavePlaylist();
 
+    // A pass over the live list's rows that has not ended yet.
+    struct Pass {
+        PlayPass attempts;
+        bool walkingBack = false;  // CMD_PREV_PLAY: the started row leaves the play history
+    };
+
     Parts parts_;
     Services services_;
     bool inPlaybackCall_ = false;                 // a services_.playback call is running
     std::deque<std::function<void()>> deferred_;  // calls that arrived meanwhile, in order
+    std::optional<Pass> pass_;                    // while rows are being tried
+    bool continuationAsked_ = false;              // ContinueLater asked, not yet answered
+    std::optional<std::string> chosenLoad_;       // chosen while a load ran; starts after it
 };
 
 }  // namespace hgf

@@ -45,7 +45,7 @@ struct MenuEntry {
 // What the menu depends on.
 struct PopupMenuState {
     std::int32_t itemCount = 0;        // rows in the live list (0: "empty")
-    bool busy = false;                 // a load runs
+    bool busy = false;                 // a load, or a pass over rows that do not start, runs
     std::size_t playHistoryCount = 0;  // fewer than 2: "short"
     bool sheetOpen = false;            // the options sheet exists
     bool playing = false;              // an item plays and is not paused

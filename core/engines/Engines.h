@@ -34,10 +34,12 @@ class MediaEngine {
     virtual void Pause() = 0;
     virtual void Close() = 0;
     virtual void SetVolume(int attenuation) = 0;  // hundredths of a decibel, -10000..0
-    // Runs on the media watcher thread: blocks until the playback completes (true), or
+    // Runs on the media watcher thread: sleeps until the playback completes (true), or
     // returns false when there is nothing to wait on (the end then reaches the main window
-    // another way) or `cancelled` turns true. `cancelled` is polled at least every 100 ms.
-    virtual bool WaitForCompletion(bool (*cancelled)(void* context), void* context) = 0;
+    // another way) or CancelWait was called.
+    virtual bool WaitForCompletion() = 0;
+    // Ends a WaitForCompletion on another thread, and any that starts before the next Open.
+    virtual void CancelWait() = 0;
 };
 
 // The MML synthesizer library, loaded for each attempt.

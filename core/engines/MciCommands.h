@@ -16,6 +16,9 @@ inline constexpr char kMciPlay[] = "play music notify";  // to the notify window
 inline constexpr char kMciHideWindow[] = "window music state hide";
 inline constexpr char kMciVideoOff[] = "set music video off";
 inline constexpr char kMciPause[] = "pause music wait";
+// Before the play command that resumes a paused device: some devices answer a play on a
+// paused device with an immediate success notification instead of one at the end.
+inline constexpr char kMciResume[] = "resume music wait";
 inline constexpr char kMciClose[] = "close music wait";
 
 // The open command is formatted into a buffer of this many bytes (NUL included).

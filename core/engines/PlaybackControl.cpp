@@ -4,6 +4,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "platform/ThreadName.h"
 #include "playlist/PathText.h"
 
 namespace hgf {
@@ -13,15 +14,27 @@ using namespace std::chrono_literals;
 
 constexpr auto kOggEndPoll = 100ms;  // a watcher waiting for the Ogg stream's end
 
-// ".wma", ".wmv" and ".asf" never go to the MP3 engine. The extension is the text from
-// the last "." on (a Shift_JIS trail byte is never a ".").
-bool IsWindowsMediaPath(const std::string& path) {
+// The extension: the text from the last "." on (a Shift_JIS trail byte is never a "."),
+// in lower case; empty without a ".".
+std::string LowerCaseExtension(const std::string& path) {
     const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return false;
+    if (dot == std::string::npos) return {};
     std::string extension = path.substr(dot);
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+// ".wma", ".wmv" and ".asf" never go to the MP3 engine.
+bool IsWindowsMediaPath(const std::string& path) {
+    const std::string extension = LowerCaseExtension(path);
     return extension == ".wma" || extension == ".wmv" || extension == ".asf";
+}
+
+// The synthesizer library loads songs (".mml") and sound-effect sets (".dat") only.
+bool IsSynthesizerPath(const std::string& path) {
+    const std::string extension = LowerCaseExtension(path);
+    return extension == ".mml" || extension == ".dat";
 }
 
 // Volume 0..100 as an attenuation in hundredths of a decibel, -10000..0.
@@ -31,9 +44,17 @@ int Attenuation(std::uint8_t volume) {
 
 }  // namespace
 
+std::thread PlaybackControl::StartThread(std::function<void()> body) {
+    return std::thread(std::move(body));
+}
+
 PlaybackControl::PlaybackControl(Playlist& list, FileSystem& files, Messenger& messenger,
-                                 PlaybackEngines engines)
-    : list_(list), files_(files), messenger_(messenger), engines_(engines) {}
+                                 PlaybackEngines engines, ThreadStarter startThread)
+    : list_(list),
+      files_(files),
+      messenger_(messenger),
+      engines_(engines),
+      startThread_(startThread) {}
 
 PlaybackControl::~PlaybackControl() {
     Stop();
@@ -77,15 +98,28 @@ bool PlaybackControl::Play(WindowHandle window, unsigned message, std::uint8_t v
 }
 
 bool PlaybackControl::PlayUntilStarted(WindowHandle window, unsigned message, std::uint8_t volume) {
+    PlayPass pass;
+    return ContinuePass(pass, window, message, volume,
+                        std::chrono::steady_clock::duration::max()) == PassOutcome::kStarted;
+}
+
+PassOutcome PlaybackControl::ContinuePass(PlayPass& pass, WindowHandle window, unsigned message,
+                                          std::uint8_t volume,
+                                          std::chrono::steady_clock::duration timeGiven) {
     // Every failed attempt marks a row, so one attempt per row (and one for the row
     // reached last) either starts a track or leaves nothing to choose.
-    const std::int32_t attempts = list_.ItemCount() + 1;
-    for (std::int32_t attempt = 0; attempt < attempts; ++attempt) {
-        if (Play(window, message, volume)) return true;
+    if (pass.attemptsLeft < 0) pass.attemptsLeft = list_.ItemCount() + 1;
+    const auto start = std::chrono::steady_clock::now();
+    while (pass.attemptsLeft > 0) {
+        --pass.attemptsLeft;
+        if (Play(window, message, volume)) return PassOutcome::kStarted;
         if (!list_.HasChoosableRow()) break;
+        if (pass.attemptsLeft > 0 && std::chrono::steady_clock::now() - start >= timeGiven)
+            return PassOutcome::kUnfinished;
     }
+    pass.attemptsLeft = 0;
     Stop();
-    return false;
+    return PassOutcome::kNothingPlayable;
 }
 
 bool PlaybackControl::TryMp3(const std::string& path, std::uint8_t volume) {
@@ -119,8 +153,11 @@ bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume) {
             }
         }
     }
+    if (!StartWatcher(true, 0)) {
+        media.Close();
+        return false;
+    }
     Started(kind);
-    StartWatcher(true, 0);
     ApplyVolume(volume);
     media.Play(notify_.window);
     SetPlaying(true);
@@ -128,14 +165,17 @@ bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume) {
 }
 
 bool PlaybackControl::TryMml(const std::string& path, std::uint8_t volume) {
+    // Any other file would only cost the library's whole load, initialise, refuse and
+    // release cycle.
+    if (!IsSynthesizerPath(path)) return false;
     MmlBridge& mml = *engines_.mml;
     mml.Bind(notify_.window);  // a failed binding shows in Load
-    if (!mml.Load(path)) {
+    if (!mml.Load(path) ||
+        !StartWatcher(false, static_cast<std::int64_t>(list_.mmlPlayTime) * 1000)) {
         mml.Unload();
         return false;
     }
     Started(ENGINE_MML);
-    StartWatcher(false, static_cast<std::int64_t>(list_.mmlPlayTime) * 1000);
     ApplyVolume(volume);
     mml.Start();
     SetPlaying(true);
@@ -145,9 +185,12 @@ bool PlaybackControl::TryMml(const std::string& path, std::uint8_t volume) {
 bool PlaybackControl::TryOgg(const std::string& path, std::uint8_t volume) {
     OggEngine& ogg = *engines_.ogg;
     if (!ogg.Open(path)) return false;
-    Started(ENGINE_OGG);
     const int seconds = ogg.Length(path);
-    StartWatcher(false, seconds >= 0 ? static_cast<std::int64_t>(seconds) * 1000 : -1);
+    if (!StartWatcher(false, seconds >= 0 ? static_cast<std::int64_t>(seconds) * 1000 : -1)) {
+        ogg.Close();
+        return false;
+    }
+    Started(ENGINE_OGG);
     ApplyVolume(volume);
     ogg.Start();
     SetPlaying(true);
@@ -173,6 +216,7 @@ void PlaybackControl::StopEngine() {
         cancelWatcher_ = true;
     }
     wake_.notify_all();
+    if (watcher_.joinable() && engines_.media) engines_.media->CancelWait();
     if (watcher_.joinable()) watcher_.join();
 
     // The engine this object started, whatever the list's copy of the kind says.
@@ -251,7 +295,7 @@ void PlaybackControl::SetPlaying(bool playing) {
     list_.playing = playing;
 }
 
-void PlaybackControl::StartWatcher(bool media, std::int64_t delayMs) {
+bool PlaybackControl::StartWatcher(bool media, std::int64_t delayMs) {
     endDelayMs_ = media ? 0 : delayMs;
     std::uint64_t generation;
     {
@@ -260,24 +304,17 @@ void PlaybackControl::StartWatcher(bool media, std::int64_t delayMs) {
         generation = generation_;
     }
     try {
-        watcher_ = std::thread(&PlaybackControl::RunWatcher, this, generation, media, delayMs);
+        watcher_ = startThread_([=, this] { RunWatcher(generation, media, delayMs); });
     } catch (const std::system_error&) {
-        // Without a watcher the track plays on; its end is then not reported.
+        return false;
     }
-}
-
-bool PlaybackControl::WatcherCancelled() {
-    std::lock_guard lock(mutex_);
-    return cancelWatcher_;
-}
-
-bool PlaybackControl::IsWatcherCancelled(void* self) {
-    return static_cast<PlaybackControl*>(self)->WatcherCancelled();
+    return true;
 }
 
 void PlaybackControl::RunWatcher(std::uint64_t generation, bool media, std::int64_t delayMs) {
+    NameCurrentThread("hgf-watcher");
     if (media) {
-        if (!engines_.media->WaitForCompletion(&PlaybackControl::IsWatcherCancelled, this)) return;
+        if (!engines_.media->WaitForCompletion()) return;
     } else {
         std::unique_lock lock(mutex_);
         if (delayMs >= 0) {

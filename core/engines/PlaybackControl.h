@@ -7,9 +7,10 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <thread>  // also the clocks: <chrono> itself does not compile for code page 932
 
 #include "engines/Engines.h"
 #include "platform/FileSystem.h"
@@ -28,10 +29,26 @@ struct PlaybackEngines {
     SmfConverter* smf = nullptr;
 };
 
+// One pass over the rows: the current row is tried, and each row that no engine accepts is
+// marked unplayable and the next one tried, until a row starts or every row has failed.
+struct PlayPass {
+    std::int32_t attemptsLeft = -1;  // -1: not begun (then one per row, and one more)
+};
+enum class PassOutcome {
+    kStarted,          // a row plays
+    kNothingPlayable,  // every row failed; the playback is stopped
+    kUnfinished,       // the time given ran out; the pass goes on with the next call
+};
+
 class PlaybackControl {
   public:
+    // Starts a thread running `body` as std::thread does, throwing std::system_error when
+    // the system has none to give. Tests hand in one that fails.
+    using ThreadStarter = std::thread (*)(std::function<void()> body);
+    static std::thread StartThread(std::function<void()> body);
+
     PlaybackControl(Playlist& list, FileSystem& files, Messenger& messenger,
-                    PlaybackEngines engines);
+                    PlaybackEngines engines, ThreadStarter startThread = &StartThread);
     // Stops the playback (the watcher is joined, the engine closed).
     ~PlaybackControl();
     PlaybackControl(const PlaybackControl&) = delete;
@@ -45,6 +62,10 @@ class PlaybackControl {
     // Play, repeated while it fails, at most once per row and once more. When nothing
     // starts, the playback stays stopped, the rows keep their marks and the result is false.
     bool PlayUntilStarted(WindowHandle window, unsigned message, std::uint8_t volume);
+    // The same pass in parts: attempts are made until one starts, the pass ends, or
+    // `timeGiven` has passed since this call began (at least one attempt is always made).
+    PassOutcome ContinuePass(PlayPass& pass, WindowHandle window, unsigned message,
+                             std::uint8_t volume, std::chrono::steady_clock::duration timeGiven);
     // Ends the playback; no end-of-track message follows.
     void Stop();
     // Pauses when playing, resumes when not; returns the new playing flag.
@@ -68,20 +89,20 @@ class PlaybackControl {
     void ApplyVolume(std::uint8_t volume);
     void SetPlaying(bool playing);
     // The watcher thread of the current playback: waits for the delay (delayMs >= 0), for
-    // the Ogg stream's end (delayMs < 0), or for the media engine's completion.
-    void StartWatcher(bool media, std::int64_t delayMs);
+    // the Ogg stream's end (delayMs < 0), or for the media engine's completion. False when
+    // no thread could be started: the track would have no end, so it does not start.
+    bool StartWatcher(bool media, std::int64_t delayMs);
     void RunWatcher(std::uint64_t generation, bool media, std::int64_t delayMs);
-    bool WatcherCancelled();
     // Advances the play order and posts the end-of-track message, if `generation` is
     // still the current playback and has not reported yet.
     void ReportEnd(std::uint64_t generation);
     static void OnMp3End(void* self);
-    static bool IsWatcherCancelled(void* self);
 
     Playlist& list_;
     FileSystem& files_;
     Messenger& messenger_;
     PlaybackEngines engines_;
+    ThreadStarter startThread_;
 
     // The user-interface thread's view of the playback (authoritative; mirrored into the
     // list's playback fields for readers of those).

@@ -1,6 +1,8 @@
 // Feeder thread, buffer cycling and device hand-off shared by the stream players.
 #include "engines/WaveFeeder.h"
 
+#include "platform/ThreadName.h"
+
 namespace hgf {
 namespace {
 
@@ -118,6 +120,7 @@ bool WaveFeeder::AcquireSlot() {
 }
 
 void WaveFeeder::FeederLoop() {
+    NameCurrentThread("hgf-feeder");
     for (;;) {
         {
             std::unique_lock lock(stateMutex_);

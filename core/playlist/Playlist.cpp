@@ -1,6 +1,7 @@
 // The playlist model: rows and current row, the loader worker, and the play order.
 #include "playlist/Playlist.h"
 
+#include "platform/ThreadName.h"
 #include "playlist/FolderScan.h"
 #include "playlist/PathText.h"
 
@@ -64,6 +65,7 @@ void Playlist::StopWorker() {
 }
 
 void Playlist::RunWorker(bool scanFolder) {
+    NameCurrentThread("hgf-loader");
     std::deque<PlaylistItem> rows;
     try {
         if (scanFolder) {

@@ -48,6 +48,7 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             SaveSettingsNow();
             KillTimer(window, TIMER_FADE);
             KillTimer(window, TIMER_HOUSEKEEPING);
+            KillTimer(window, TIMER_PLAY_PASS);
             break;
         case WM_NCLBUTTONDBLCLK:
             controller_.OnDoubleClick();
@@ -65,6 +66,10 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
                 SaveSettingsNow();
                 CheckOffTimerNow();
             }
+            if (wParam == TIMER_PLAY_PASS) {
+                KillTimer(window, TIMER_PLAY_PASS);
+                controller_.OnContinuePass();
+            }
             break;
         case WM_POWERBROADCAST:
             if (wParam == kResumeSuspend) {
@@ -73,13 +78,19 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             }
             break;
         case MM_MCINOTIFY_MESSAGE:
-            if (wParam == kMciNotifySuccessful) controller_.OnMediaNotifySuccessful();
+            // Only the end of the file playing now: not one of a device closed meanwhile.
+            if (wParam == kMciNotifySuccessful &&
+                mediaEngine_.IsCurrentMciDevice(static_cast<std::uintptr_t>(lParam)))
+                controller_.OnMediaNotifySuccessful();
             break;
         case MSG_LIST_READY:
             controller_.OnListReady(wParam);
             break;
         case MSG_PLAY_CURRENT:
             controller_.PlayCurrentItem();
+            break;
+        case MSG_PLAY_PASS:
+            controller_.OnContinuePass();
             break;
         case MSG_TRAY_NOTIFY:
             OnTrayNotify(static_cast<UINT>(lParam));

@@ -258,10 +258,11 @@ void PlayerCore::SelectListRow(int index) {
     if (HWND combo = comboBox_.Handle()) SendMessageA(combo, CB_SETCURSEL, index, 0);
 }
 
-void PlayerCore::ReportNothingFound() {
-    // A loader worker waits in its SendMessage until this returns; release it before the
-    // message box, so that a load started meanwhile never waits on a blocked worker.
+void PlayerCore::AnswerLoader() {
     if (InSendMessage()) ReplyMessage(0);
+}
+
+void PlayerCore::ReportNothingFound() {
     MessageBoxA(mainWindow_.Handle(),
                 "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。",
                 "Harrowgladeforte Core", MB_OK | MB_ICONSTOP);
@@ -337,6 +338,16 @@ void PlayerCore::OpenOptionsSheet() {
 
 void PlayerCore::Close() {
     SendMessageA(mainWindow_.Handle(), WM_CLOSE, 0, 0);
+}
+
+void PlayerCore::ContinueLater() {
+    HWND main = mainWindow_.Handle();
+    RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // the row tried last
+    // Posted messages come before input, painting and timers: posted while any of those
+    // wait, the continuation would starve them. A timer comes after all of them.
+    const bool othersWaiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) != 0;
+    if (othersWaiting || !PostMessageA(main, MSG_PLAY_PASS, 0, 0))
+        SetTimer(main, TIMER_PLAY_PASS, USER_TIMER_MINIMUM, nullptr);
 }
 
 }  // namespace hgf

@@ -111,6 +111,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void FillList(const Playlist& list) override;
     int ListRowCount() override;
     void SelectListRow(int index) override;
+    void AnswerLoader() override;
     void ReportNothingFound() override;
     bool ChooseFolder(std::string& path) override;
     bool ChoosePlaylistFile(std::string& path) override;
@@ -119,6 +120,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void PlaceAtDefaultPosition() override;
     void OpenHelpPage() override;
     void Close() override;
+    void ContinueLater() override;
 
     // The core's state, in this order (teardown runs in reverse, after user32 is freed).
     std::deque<std::string> playHistory_;  // started items, newest first, at most 100

@@ -64,7 +64,7 @@ void PlayerCore::BuildMenus(bool ownerDraw) {
     KeyLabels labels = BuildKeyLabels(settings_.keyTable, KeyTextForValue);
     PopupMenuState state;
     state.itemCount = liveList_.ItemCount();
-    state.busy = busy_ != 0;
+    state.busy = controller_.IsBusy();
     state.playHistoryCount = playHistory_.size();
     state.sheetOpen = OptionsSheetWindow() != nullptr;
     state.playing = liveList_.playing;

@@ -4,6 +4,7 @@
 // that record what they were asked to do.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -29,7 +30,10 @@ class FakeWindow final : public PlayerWindow {
     int nothingFoundReports = 0;
     int chooserCalls = 0;
     std::string chosenFolder, chosenPlaylist, chosenSaveFile;  // empty: cancelled
+    std::function<void()> whileChoosing;  // the messages the window handles meanwhile
+    std::function<void()> onAnswerLoader;
     int showHides = 0, defaultPlacements = 0, helpPages = 0, closes = 0;
+    int continuationsAsked = 0;
 
     WindowHandle Handle() override { return reinterpret_cast<WindowHandle>(0x1234); }
     void ShowStatusText() override { ++statusRepaints; }
@@ -40,6 +44,9 @@ class FakeWindow final : public PlayerWindow {
     }
     int ListRowCount() override { return static_cast<int>(listTitles.size()); }
     void SelectListRow(int index) override { selections.push_back(index); }
+    void AnswerLoader() override {
+        if (onAnswerLoader) onAnswerLoader();
+    }
     void ReportNothingFound() override { ++nothingFoundReports; }
     bool ChooseFolder(std::string& path) override { return Choose(chosenFolder, path); }
     bool ChoosePlaylistFile(std::string& path) override { return Choose(chosenPlaylist, path); }
@@ -48,10 +55,12 @@ class FakeWindow final : public PlayerWindow {
     void PlaceAtDefaultPosition() override { ++defaultPlacements; }
     void OpenHelpPage() override { ++helpPages; }
     void Close() override { ++closes; }
+    void ContinueLater() override { ++continuationsAsked; }
 
   private:
     bool Choose(const std::string& choice, std::string& path) {
         ++chooserCalls;
+        if (whileChoosing) whileChoosing();
         if (choice.empty()) return false;
         path = choice;
         return true;
@@ -59,43 +68,52 @@ class FakeWindow final : public PlayerWindow {
 };
 
 // Plays the current row the way the playback control does: headings and marked rows are
-// passed over, a refused row is marked, and the attempts are bounded. Like the real one it
-// must never be called again while a call runs; `whileNextPlay` stands for the messages
-// that the window receives while an engine waits for its device.
+// passed over, a refused row is marked, and the attempts of a pass are bounded; at most
+// `attemptsPerCall` of them are made in one call. Like the real one it must never be called
+// again while a call runs; `whileNextPlay` stands for the messages that the window receives
+// while an engine waits for its device.
 class FakePlayback final : public PlayerPlayback {
   public:
     explicit FakePlayback(Playlist& list) : list(list) {}
     Playlist& list;
     std::set<std::string> refused;
+    int attemptsPerCall = 1000;
     std::vector<std::string> started;
+    std::vector<std::string> tried;  // every row offered to the engines
     std::vector<NotifyTarget> targets;
     std::vector<std::uint8_t> volumes;
     int stops = 0, toggles = 0;
     std::vector<std::string> calls;       // every call, in order
-    std::function<void()> whileNextPlay;  // run once inside the next PlayUntilStarted
+    std::function<void()> whileNextPlay;  // run once inside the next ContinuePass
     int nestedCalls = 0;                  // calls made while another call ran
 
-    bool PlayUntilStarted(NotifyTarget endOfTrack, std::uint8_t volume) override {
+    PassOutcome ContinuePass(PlayPass& pass, NotifyTarget endOfTrack, std::uint8_t volume,
+                             std::chrono::steady_clock::duration) override {
         Call call(*this, "play");
         if (auto inside = std::exchange(whileNextPlay, nullptr)) inside();
         targets.push_back(endOfTrack);
-        for (int attempt = 0; attempt <= list.ItemCount(); ++attempt) {
+        if (pass.attemptsLeft < 0) pass.attemptsLeft = list.ItemCount() + 1;
+        for (int attempt = 0; attempt < attemptsPerCall && pass.attemptsLeft > 0; ++attempt) {
+            --pass.attemptsLeft;
             PlaylistItem row = list.GetItem(list.GetCurrentIndex());
             if (row.isFolder || row.unplayable) {
                 list.AdvancePlayOrder();
                 row = list.GetItem(list.GetCurrentIndex());
             }
-            if (!row.isFolder && !row.unplayable && !refused.count(row.path)) {
+            if (row.isFolder || row.unplayable) break;  // nothing left to choose
+            tried.push_back(row.path);
+            if (!refused.count(row.path)) {
                 calls.back() += " " + row.path;
                 started.push_back(row.path);
                 volumes.push_back(volume);
                 list.playing = true;
-                return true;
+                return PassOutcome::kStarted;
             }
             list.MarkUnplayable(list.GetCurrentIndex());
         }
+        if (pass.attemptsLeft > 0 && list.HasChoosableRow()) return PassOutcome::kUnfinished;
         list.playing = false;
-        return false;
+        return PassOutcome::kNothingPlayable;
     }
     void Stop() override {
         Call call(*this, "stop");
@@ -452,56 +470,194 @@ TEST_F(PlayerControllerTest, TheTitleReaderStopsBeforeTheListIsReplaced) {
 }
 
 TEST_F(PlayerControllerTest, ALoadThatEndsWhileATrackStartsIsHandedOverAfterIt) {
-    Load("C:\\Music", "C:\\Music\\a.ogg");
-    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
-    controller.RequestLoad("C:\\Other", {});
-    ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
-
-    // The end of a.ogg: while the next track starts, the loader's completion arrives.
-    playback.whileNextPlay = [&] {
-        DeliverListReady();
-        EXPECT_EQ(busy, 1);  // held back until the track has started
-        EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    // The track starts at the end of the one before, or by the list's right-click skip.
+    const std::pair<const char*, std::function<void()>> starts[] = {
+        {"end of track",
+         [&] {
+             live.AdvancePlayOrder();
+             EXPECT_TRUE(controller.PlayCurrentItem());
+         }},
+        {"skip from the list", [&] { controller.SkipFromList(); }},
     };
-    live.AdvancePlayOrder();
-    EXPECT_TRUE(controller.PlayCurrentItem());
+    for (const auto& [name, start] : starts) {
+        SCOPED_TRACE(name);
+        playHistory.clear();
+        playback.started.clear();
+        Load("C:\\Music", "C:\\Music\\a.ogg");
+        live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+        controller.RequestLoad("C:\\Other", {});
+        ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
 
-    EXPECT_EQ(playback.nestedCalls, 0);
-    ASSERT_EQ(playback.started.size(), 3u);
-    EXPECT_EQ(playback.started[1], "C:\\Music\\b.ogg");
-    EXPECT_EQ(playback.started[2].rfind("C:\\Other\\", 0), 0u);
-    EXPECT_EQ(busy, 0);
-    EXPECT_EQ(status, "");
-    EXPECT_EQ(live.SourcePath(), "C:\\Other");
-    EXPECT_EQ(window.listTitles.front(), "Other");
-    EXPECT_EQ(lastPlayFile, playback.started[2]);
-    EXPECT_EQ(playHistory, (std::deque<std::string>{playback.started[2], "C:\\Music\\b.ogg",
-                                                    "C:\\Music\\a.ogg"}));
+        // While the next track starts, the loader's completion arrives.
+        playback.whileNextPlay = [&] {
+            DeliverListReady();
+            EXPECT_EQ(busy, 1);  // held back until the track has started
+            EXPECT_EQ(live.SourcePath(), "C:\\Music");
+        };
+        start();
+
+        EXPECT_EQ(playback.nestedCalls, 0);
+        ASSERT_EQ(playback.started.size(), 3u);
+        EXPECT_EQ(playback.started[1], "C:\\Music\\b.ogg");
+        EXPECT_EQ(playback.started[2].rfind("C:\\Other\\", 0), 0u);
+        EXPECT_EQ(busy, 0);
+        EXPECT_EQ(status, "");
+        EXPECT_EQ(live.SourcePath(), "C:\\Other");
+        EXPECT_EQ(window.listTitles.front(), "Other");
+        EXPECT_EQ(lastPlayFile, playback.started[2]);
+        EXPECT_EQ(playHistory, (std::deque<std::string>{playback.started[2], "C:\\Music\\b.ogg",
+                                                        "C:\\Music\\a.ogg"}));
+    }
 }
 
-TEST_F(PlayerControllerTest, CallsArrivingDuringAPlaybackCallRunAfterItInOrder) {
-    Load("C:\\Music", "C:\\Music\\a.ogg");
-    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
-    playback.calls.clear();
-    playback.whileNextPlay = [&] {
-        controller.Command(CMD_SKIP);
-        controller.OnDoubleClick();
-        controller.SetVolume(30);
-        controller.PlayChosenRow(1);
-        EXPECT_FALSE(controller.PlayCurrentItem());  // queued, not started
-        controller.Stop();
-        EXPECT_EQ(playback.calls.size(), 1u);  // only the running call so far
-        EXPECT_EQ(live.GetCurrentIndex(), 2);
+// The loader's completion as SendMessage delivers it: the worker waits until the window's
+// thread has handled the message (or answered it early), and gives up after a while, which
+// it never must.
+class SentToWindow {
+  public:
+    struct Waiting {
+        int serial;
+        std::uintptr_t rows;
     };
-    controller.Command(CMD_SKIP);  // a.ogg -> b.ogg
+    test::RecordingMessenger::Handler Handler() {
+        return [this](const test::RecordedMessage& message) -> std::intptr_t {
+            std::unique_lock lock(mutex_);
+            waiting_ = Waiting{++serial_, message.wParam};
+            changed_.notify_all();
+            if (!changed_.wait_for(lock, std::chrono::seconds(3), [&] { return !waiting_; }))
+                gaveUp_ = true;
+            waiting_.reset();
+            return 0;
+        };
+    }
+    // The message a worker waits in; nullopt after 5 s.
+    std::optional<Waiting> WaitForMessage() {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(5), [&] { return waiting_.has_value(); });
+        return waiting_;
+    }
+    // Answers message `serial` (any message when 0) if it still waits.
+    void Answer(int serial = 0) {
+        std::lock_guard lock(mutex_);
+        if (waiting_ && (serial == 0 || waiting_->serial == serial)) waiting_.reset();
+        changed_.notify_all();
+    }
+    bool GaveUp() {
+        std::lock_guard lock(mutex_);
+        return gaveUp_;
+    }
 
-    EXPECT_EQ(playback.nestedCalls, 0);
-    EXPECT_EQ(playback.calls,
-              (std::vector<std::string>{"play C:\\Music\\b.ogg", "play C:\\Music\\c.ogg", "toggle",
-                                        "volume 30", "play C:\\Music\\a.ogg",
-                                        "play C:\\Music\\a.ogg", "stop"}));
-    EXPECT_EQ(lastPlayFile, "C:\\Music\\a.ogg");
-    EXPECT_FALSE(live.playing);
+  private:
+    std::mutex mutex_;
+    bool gaveUp_ = false;
+    std::condition_variable changed_;
+    std::optional<Waiting> waiting_;
+    int serial_ = 0;
+};
+
+TEST_F(PlayerControllerTest, AFolderChosenWhileALoadBeganIsLoadedAfterThatLoad) {
+    SentToWindow sent;
+    messenger.OnSend(sent.Handler());
+    window.onAnswerLoader = [&] { sent.Answer(); };
+    // The window's thread handles the message as the window procedure does, then returns.
+    auto handleListReady = [&] {
+        std::optional<SentToWindow::Waiting> message = sent.WaitForMessage();
+        ASSERT_TRUE(message);
+        controller.OnListReady(message->rows);
+        sent.Answer(message->serial);
+    };
+
+    // While the chooser is open a hot key loads a folder shortcut, whose worker then waits
+    // for the window's thread with its completion.
+    settings.folderShortcuts[0] = "C:\\Other";
+    window.chosenFolder = "C:\\Music";
+    window.whileChoosing = [&] {
+        controller.Command(CMD_FOLDER_SC_0);
+        ASSERT_TRUE(sent.WaitForMessage());
+    };
+    controller.Command(CMD_CHANGE_FOLDER);
+    window.whileChoosing = nullptr;
+    EXPECT_EQ(busy, 1);
+    EXPECT_FALSE(sent.GaveUp()) << "the window's thread waited for a worker that waited for it";
+
+    handleListReady();  // the shortcut's list, then the chosen folder's load starts
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+    EXPECT_EQ(busy, 1);
+    handleListReady();
+    EXPECT_EQ(busy, 0);
+    EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    EXPECT_EQ(loadHistory, (std::deque<std::string>{"C:\\Music", "C:\\Other"}));
+    EXPECT_FALSE(sent.GaveUp());
+    ASSERT_TRUE(messenger.WaitForCount(2));  // both workers are out of `sent`
+}
+
+// Rows that no engine plays: Play tries them a few at a time (here two per part), and the
+// window handles its messages in between.
+TEST_F(PlayerControllerTest, APassOverRowsThatDoNotPlayGoesOnInPartsLikeALoad) {
+    for (char name = '1'; name <= '6'; ++name)
+        fs.AddFile(std::string("C:\\Bad\\") + name + ".ogg");
+    for (bool lastPlays : {true, false}) {
+        SCOPED_TRACE(lastPlays ? "the last row plays" : "no row plays");
+        playback.refused = {"C:\\Bad\\1.ogg", "C:\\Bad\\2.ogg", "C:\\Bad\\3.ogg", "C:\\Bad\\4.ogg",
+                            "C:\\Bad\\5.ogg"};
+        if (!lastPlays) playback.refused.insert("C:\\Bad\\6.ogg");
+        playback.attemptsPerCall = 2;
+        playback.tried.clear();
+        lastPlayFile = "C:\\kept.ogg";
+        live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+        Load("C:\\Bad", "C:\\Bad\\1.ogg");
+        EXPECT_EQ(playback.tried, (std::vector<std::string>{"C:\\Bad\\1.ogg", "C:\\Bad\\2.ogg"}));
+        EXPECT_EQ(window.continuationsAsked, lastPlays ? 1 : 3);
+
+        // Meanwhile the commands follow the rules of a running load.
+        EXPECT_TRUE(controller.IsBusy());
+        for (int command : {CMD_SKIP, CMD_PLAY_PAUSE, CMD_FOLDER_SC_0, CMD_EXIT})
+            controller.Command(command);
+        EXPECT_EQ(playback.tried.size(), 2u);
+        EXPECT_EQ(messenger.Count(), delivered);  // no load started
+        EXPECT_EQ(window.closes, lastPlays ? 1 : 2);
+
+        for (std::size_t tried : {4u, 6u, 6u}) {  // the last continuation comes too late
+            controller.OnContinuePass();
+            EXPECT_EQ(playback.tried.size(), tried);
+        }
+        EXPECT_FALSE(controller.IsBusy());
+        EXPECT_EQ(window.continuationsAsked, lastPlays ? 2 : 4);
+        EXPECT_EQ(window.selections.back(), live.GetCurrentIndex());
+        EXPECT_EQ(lastPlayFile, lastPlays ? "C:\\Bad\\6.ogg" : "C:\\kept.ogg");
+        EXPECT_EQ(live.playing, lastPlays);
+    }
+}
+
+TEST_F(PlayerControllerTest, AHandOverOrAStopEndsAPassUnderWay) {
+    for (bool handOver : {true, false}) {
+        SCOPED_TRACE(handOver ? "hand-over" : "stop");
+        Load("C:\\Music", "C:\\Music\\a.ogg");
+        if (handOver) {
+            controller.RequestLoad("C:\\Other", {});
+            ASSERT_TRUE(messenger.WaitForCount(delivered + 1));
+        }
+        // The track ends, and the next rows do not play.
+        playback.refused = {"C:\\Music\\a.ogg", "C:\\Music\\b.ogg", "C:\\Music\\c.ogg"};
+        playback.attemptsPerCall = 1;
+        live.AdvancePlayOrder();
+        controller.PlayCurrentItem();
+        ASSERT_TRUE(controller.IsBusy());
+
+        if (handOver) {
+            DeliverListReady();  // the new list plays at once
+            EXPECT_EQ(live.SourcePath(), "C:\\Other");
+            EXPECT_EQ(playback.started.back().rfind("C:\\Other\\", 0), 0u);
+        } else {
+            controller.Stop();
+            EXPECT_FALSE(live.playing);
+        }
+        EXPECT_FALSE(controller.IsBusy());
+        const std::size_t tried = playback.tried.size();
+        controller.OnContinuePass();  // the continuation the ended pass asked for
+        EXPECT_EQ(playback.tried.size(), tried);
+        playback.refused.clear();
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <string>
@@ -75,20 +76,36 @@ class FakeMedia final : public MediaEngine, public FakeEngineBase {
     explicit FakeMedia(CallLog& log) : FakeEngineBase(log, "media") {}
     bool Open(const std::string& path) override {
         Log("Open " + path);
+        std::lock_guard lock(mutex_);
+        cancelled_ = false;
         return Accepts(path);
     }
     void Play(WindowHandle) override { Log("Play"); }
     void Pause() override { Log("Pause"); }
     void Close() override { Log("Close"); }
     void SetVolume(int attenuation) override { Log("SetVolume " + std::to_string(attenuation)); }
-    bool WaitForCompletion(bool (*cancelled)(void*), void* context) override {
-        while (!completed) {
-            if (cancelled(context)) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return true;
+    bool WaitForCompletion() override {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return completed_ || cancelled_; });
+        return !cancelled_;
     }
-    std::atomic<bool> completed{false};  // the graph reports completion
+    void CancelWait() override {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        changed_.notify_all();
+    }
+    // The graph reports completion.
+    void Complete() {
+        std::lock_guard lock(mutex_);
+        completed_ = true;
+        changed_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool completed_ = false;
+    bool cancelled_ = false;  // until the next Open
 };
 
 class FakeMml final : public MmlBridge, public FakeEngineBase {

@@ -2,6 +2,7 @@
 // the rows it moves past, volume and pause per engine, and the end-of-track reports.
 #include <gtest/gtest.h>
 
+#include <system_error>
 #include <thread>
 
 #include "CoreIds.h"
@@ -91,17 +92,15 @@ TEST_F(PlaybackControlTest, EnginesAreAskedInOrderAndTheFirstThatAcceptsPlays) {
     EXPECT_EQ(control.EndOfTrackDelayMs(), 5000);
     EXPECT_EQ(log.Take(),
               (Calls{"mml.Halt", "mml.Unload", "mp3.Open C:\\m\\d.ogg", "media.Open C:\\m\\d.ogg",
-                     "mml.Bind", "mml.Load C:\\m\\d.ogg", "mml.Unload", "ogg.Open C:\\m\\d.ogg",
-                     "ogg.SetGain 80%", "ogg.Start"}));
+                     "ogg.Open C:\\m\\d.ogg", "ogg.SetGain 80%", "ogg.Start"}));
     EXPECT_TRUE(control.IsPlaying());
     EXPECT_TRUE(list.playing);
     EXPECT_EQ(list.engineKind, ENGINE_OGG);
 
     // Nobody takes the last row: it is marked, and nothing plays.
     EXPECT_FALSE(PlayRow(4, 80));
-    EXPECT_EQ(log.Take(),
-              (Calls{"ogg.Close", "mp3.Open C:\\m\\e.txt", "media.Open C:\\m\\e.txt", "mml.Bind",
-                     "mml.Load C:\\m\\e.txt", "mml.Unload", "ogg.Open C:\\m\\e.txt"}));
+    EXPECT_EQ(log.Take(), (Calls{"ogg.Close", "mp3.Open C:\\m\\e.txt", "media.Open C:\\m\\e.txt",
+                                 "ogg.Open C:\\m\\e.txt"}));
     EXPECT_TRUE(list.GetItem(4).unplayable);
     EXPECT_EQ(control.GetEngineKind(), ENGINE_NONE);
     EXPECT_FALSE(control.IsPlaying());
@@ -121,6 +120,46 @@ TEST_F(PlaybackControlTest, WindowsMediaSuffixesInAnyCaseSkipTheMp3Engine) {
     }
     EXPECT_TRUE(PlayRow(3));
     EXPECT_EQ(control.GetEngineKind(), ENGINE_MP3);
+}
+
+TEST_F(PlaybackControlTest, OnlySongsAndSoundSetsAreOfferedToTheSynthesizer) {
+    const std::pair<const char*, bool> cases[] = {
+        {"C:\\m\\a.mml", true},  {"C:\\m\\B.MML", true},      {"C:\\m\\c.Dat", true},
+        {"C:\\m\\d.ogg", false}, {"C:\\m\\e.mml.ogg", false}, {"C:\\m.mml\\f", false},
+    };
+    for (const auto& [path, offered] : cases) {
+        SetRows({path});
+        Play();
+        const Calls calls = log.Take();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "mml.Bind"), offered ? 1 : 0) << path;
+    }
+}
+
+TEST_F(PlaybackControlTest, ATrackWhoseWatcherCannotStartDoesNotStart) {
+    PlaybackControl noThreads{list,
+                              files,
+                              messenger,
+                              {&mp3, &media, &mml, &ogg, &smf},
+                              [](std::function<void()>) -> std::thread {
+                                  throw std::system_error(std::make_error_code(
+                                      std::errc::resource_unavailable_try_again));
+                              }};
+    SetRows({"C:\\m\\a.wav", "C:\\m\\b.mml", "C:\\m\\c.ogg"});
+    media.accepts = {"C:\\m\\a.wav"};
+    mml.accepts = {"C:\\m\\b.mml"};
+    ogg.accepts = {"C:\\m\\c.ogg"};
+    const std::pair<std::int32_t, const char*> cases[] = {
+        {0, "media.Close"}, {1, "mml.Unload"}, {2, "ogg.Close"}};
+    for (const auto& [row, release] : cases) {
+        list.SelectIndex(row);
+        EXPECT_FALSE(noThreads.Play(kWindow, MSG_PLAY_CURRENT, 100)) << row;
+        const Calls calls = log.Take();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), release), 1) << row;
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "ogg.Start"), 0) << row;
+        EXPECT_TRUE(list.GetItem(row).unplayable);
+        EXPECT_EQ(noThreads.GetEngineKind(), ENGINE_NONE);
+        EXPECT_FALSE(noThreads.IsPlaying());
+    }
 }
 
 TEST_F(PlaybackControlTest, HeadingsMarkedRowsAndMissingFilesArePassedInTheSameCall) {
@@ -275,7 +314,7 @@ TEST_F(PlaybackControlTest, AStoppedOrReplacedPlaybackNeverReportsItsEnd) {
     ASSERT_TRUE(PlayRow(0));
     ASSERT_TRUE(PlayRow(2));
     control.Stop();  // the media watcher is waiting for completion
-    media.completed = true;
+    media.Complete();
     ASSERT_TRUE(PlayRow(1));
     control.Stop();
     mp3.FireEnd();  // a late end from the MP3 engine's thread

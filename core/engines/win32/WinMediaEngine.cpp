@@ -8,8 +8,7 @@ namespace hgf {
 namespace {
 
 constexpr int kWidePathChars = 1200;     // the path converted to UTF-16, NUL included
-constexpr long kCompletionWaitMs = 100;  // one wait of the media watcher
-constexpr DWORD kCompletionRetryMs = 1;  // the watcher's pause between two waits
+constexpr DWORD kEmptyWakeRestMs = 100;  // the graph's event was set but held no event
 
 template <typename Interface>
 void ReleaseAndClear(Interface*& pointer) {
@@ -34,10 +33,13 @@ HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
 }
 
 WinMediaEngine::WinMediaEngine(MciChannel& mci, GraphFactory createGraph)
-    : mci_(mci), createGraph_(createGraph) {}
+    : mci_(mci),
+      createGraph_(createGraph),
+      cancelWait_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 WinMediaEngine::~WinMediaEngine() {
     Close();
+    if (cancelWait_) CloseHandle(cancelWait_);
 }
 
 void WinMediaEngine::SetUpGraph() {
@@ -70,6 +72,7 @@ void WinMediaEngine::SetUpGraph() {
 
 bool WinMediaEngine::Open(const std::string& path) {
     SetUpGraph();
+    if (cancelWait_) ResetEvent(cancelWait_);
     if (!mciMode_) {
         wchar_t widePath[kWidePathChars];
         const bool converted = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1,
@@ -78,6 +81,9 @@ bool WinMediaEngine::Open(const std::string& path) {
             // Audio-only graphs refuse these; the results do not matter.
             videoWindow_->put_AutoShow(OAFALSE);
             videoWindow_->put_Visible(OAFALSE);
+            OAEVENT events = 0;
+            if (SUCCEEDED(mediaEvent_->GetEventHandle(&events)))
+                graphEvents_ = reinterpret_cast<HANDLE>(events);
             return true;
         }
         Close();
@@ -85,6 +91,7 @@ bool WinMediaEngine::Open(const std::string& path) {
     const std::string open = MciOpenCommand(path);
     if (open.empty() || mci_.Send(open, nullptr) != 0) return false;
     mciMode_ = true;
+    mciDevice_ = mciGetDeviceIDA("music");
     return true;
 }
 
@@ -93,6 +100,9 @@ void WinMediaEngine::Play(WindowHandle notifyWindow) {
         if (mediaControl_) mediaControl_->Run();
         return;
     }
+    if (mciPaused_) mci_.Send(kMciResume, nullptr);  // a device without it resumes on play
+    mciPaused_ = false;
+    mciNotifyWindow_ = static_cast<HWND>(notifyWindow);
     if (mci_.Send(kMciPlay, notifyWindow) == 0) {
         mci_.Send(kMciHideWindow, nullptr);
         mci_.Send(kMciVideoOff, nullptr);
@@ -105,11 +115,15 @@ void WinMediaEngine::Pause() {
         return;
     }
     mci_.Send(kMciPause, nullptr);
+    mciPaused_ = true;
 }
 
 void WinMediaEngine::Close() {
     if (mciMode_) {
         mci_.Send(kMciClose, nullptr);
+        mciDevice_ = 0;
+        mciPaused_ = false;
+        DiscardMciNotifications();
         return;
     }
     ReleaseInterfaces();
@@ -125,16 +139,34 @@ void WinMediaEngine::SetVolume(int attenuation) {
         mci_.Send(command, nullptr);
 }
 
-bool WinMediaEngine::WaitForCompletion(bool (*cancelled)(void*), void* context) {
+bool WinMediaEngine::WaitForCompletion() {
     // Play and Stop end the watcher before they close the file, so the pointers stay valid.
-    IMediaEvent* event = mediaEvent_;
-    if (mciMode_ || !event || !mediaSeeking_) return false;
-    long code = 0;
-    while (event->WaitForCompletion(kCompletionWaitMs, &code) != S_OK) {
-        if (cancelled(context)) return false;
-        Sleep(kCompletionRetryMs);
+    IMediaEvent* events = mediaEvent_;
+    const HANDLE queued = graphEvents_;
+    if (mciMode_ || !events || !mediaSeeking_ || !queued || !cancelWait_) return false;
+    // The graph's interfaces are used on this thread too.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // Asleep until the graph queues an event: a paused graph queues none. (Its own
+    // completion wait returns at once while the graph is paused.)
+    const HANDLE wakers[] = {cancelWait_, queued};
+    bool ended = false;
+    while (!ended && WaitForMultipleObjects(2, wakers, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+        long code = 0;
+        LONG_PTR first = 0, second = 0;
+        bool took = false;
+        while (!ended && events->GetEvent(&code, &first, &second, 0) == S_OK) {
+            events->FreeEventParams(code, first, second);
+            ended = code == EC_COMPLETE || code == EC_ERRORABORT || code == EC_USERABORT;
+            took = true;
+        }
+        if (!took) Sleep(kEmptyWakeRestMs);  // never spin on an event that stays set
     }
-    return true;
+    if (SUCCEEDED(com)) CoUninitialize();
+    return ended;
+}
+
+void WinMediaEngine::CancelWait() {
+    if (cancelWait_) SetEvent(cancelWait_);
 }
 
 std::optional<long> WinMediaEngine::GraphVolume() const {
@@ -144,12 +176,24 @@ std::optional<long> WinMediaEngine::GraphVolume() const {
 }
 
 void WinMediaEngine::ReleaseInterfaces() {
+    graphEvents_ = nullptr;  // the graph's, gone with it
     ReleaseAndClear(videoWindow_);
     ReleaseAndClear(mediaSeeking_);
     ReleaseAndClear(basicAudio_);
     ReleaseAndClear(mediaEvent_);
     ReleaseAndClear(mediaControl_);
     ReleaseAndClear(graphBuilder_);
+}
+
+void WinMediaEngine::DiscardMciNotifications() {
+    // Once the device is closed, whatever it reported before is about a playback that no
+    // longer exists; a success among it would end the next file, which may well get the
+    // same device id.
+    if (!mciNotifyWindow_) return;
+    MSG message;
+    while (PeekMessageA(&message, mciNotifyWindow_, MM_MCINOTIFY, MM_MCINOTIFY, PM_REMOVE)) {
+    }
+    mciNotifyWindow_ = nullptr;
 }
 
 void WinMediaEngine::UninitializeCom() {

@@ -46,13 +46,19 @@ class WinMediaEngine final : public MediaEngine {
     void Pause() override;
     void Close() override;
     void SetVolume(int attenuation) override;
-    // DirectShow mode: waits until the graph reports completion (true). MCI mode, or a
-    // graph without its event interface: false at once (no end is reported from here;
-    // in MCI mode the main window hears of it through MM_MCINOTIFY).
-    bool WaitForCompletion(bool (*cancelled)(void* context), void* context) override;
+    // DirectShow mode: sleeps until the graph reports completion (true), or its playback
+    // was aborted (also true: the track is over). MCI mode, or a graph without its event
+    // interface: false at once (no end is reported from here; in MCI mode the main window
+    // hears of it through MM_MCINOTIFY). COM is initialised on the calling thread meanwhile.
+    bool WaitForCompletion() override;
+    void CancelWait() override;
 
     // True when the file is open through MCI, or DirectShow was not available.
     bool InMciMode() const { return mciMode_; }
+    // True when `device` (the lParam of MM_MCINOTIFY) is the device of the file open now.
+    bool IsCurrentMciDevice(std::uintptr_t device) const {
+        return mciMode_ && mciDevice_ != 0 && device == mciDevice_;
+    }
     // The graph's volume in hundredths of a decibel; nullopt without a graph.
     std::optional<long> GraphVolume() const;
 
@@ -61,18 +67,25 @@ class WinMediaEngine final : public MediaEngine {
     void SetUpGraph();
     // Releases the interfaces obtained so far, the last first, and clears them.
     void ReleaseInterfaces();
+    // Removes the MM_MCINOTIFY messages still queued for the notify window (this thread's).
+    void DiscardMciNotifications();
     void UninitializeCom();
 
     MciChannel& mci_;
     GraphFactory createGraph_;
+    HANDLE cancelWait_;  // manual-reset: set by CancelWait, cleared by Open
 
     bool mciMode_ = false;
+    std::uintptr_t mciDevice_ = 0;    // MCI mode: the open device's id; 0 when closed
+    bool mciPaused_ = false;          // MCI mode: paused since the last play command
+    HWND mciNotifyWindow_ = nullptr;  // MCI mode: where the play command's notification goes
     IGraphBuilder* graphBuilder_ = nullptr;
     IMediaControl* mediaControl_ = nullptr;  // run and pause
     IMediaEvent* mediaEvent_ = nullptr;      // completion wait
     IBasicAudio* basicAudio_ = nullptr;      // volume
     IMediaSeeking* mediaSeeking_ = nullptr;  // non-null: a live graph for the watcher
     IVideoWindow* videoWindow_ = nullptr;    // hides video
+    HANDLE graphEvents_ = nullptr;  // set while the graph has events queued (the graph's own)
     // The set-up initialised COM on this thread and no Close has uninitialised it yet.
     bool comInitialized_ = false;
 };

@@ -411,16 +411,18 @@ TEST_F(CoreMediaTest, WavesPlayThroughTheFilterGraphOneAfterAnother) {
     EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
 }
 
+// COM already initialised for the multithreaded apartment on the window's thread makes the
+// media engine's set-up fail: every file goes to MCI.
+struct MultithreadedApartment {
+    MultithreadedApartment() { result = CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    ~MultithreadedApartment() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+    HRESULT result;
+};
+
 TEST_F(CoreMediaTest, WithoutDirectShowTheMciNotificationPlaysTheNextRow) {
-    // COM already initialised for the multithreaded apartment on the window's thread makes
-    // the engine's set-up fail: every file goes to MCI.
-    struct MultithreadedApartment {
-        MultithreadedApartment() { result = CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-        ~MultithreadedApartment() {
-            if (SUCCEEDED(result)) CoUninitialize();
-        }
-        HRESULT result;
-    } apartment;
+    MultithreadedApartment apartment;
     ASSERT_EQ(apartment.result, S_OK);
     WriteWavesAndResumeIni();
     Open();
@@ -435,6 +437,46 @@ TEST_F(CoreMediaTest, WithoutDirectShowTheMciNotificationPlaysTheNextRow) {
     Close();
     EXPECT_EQ(MciMusicMode(), "");
     EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.wav");
+}
+
+// Only the end of the MCI file that plays now moves the list on: not a notification for
+// another device, not one that was already queued when the user chose another row, and
+// not the answer to the play command that resumes a pause.
+TEST_F(CoreMediaTest, OnlyTheEndOfTheCurrentMciFileMovesOn) {
+    MultithreadedApartment apartment;
+    ASSERT_EQ(apartment.result, S_OK);
+    for (const char* name : {"a.wav", "b.wav", "c.wav"})
+        ASSERT_TRUE(test::WriteToneWave(music_ + "\\" + name, 440, 20.0));
+    WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                    "\\a.wav\r\nPlayListMode=0\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    ASSERT_EQ(core_->GetCurrentIndex(), 1);
+    const MCIDEVICEID device = mciGetDeviceIDA("music");
+    ASSERT_NE(device, 0u);
+
+    PostMessageA(window_, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device + 7);
+    Pump(300);
+    EXPECT_EQ(core_->GetCurrentIndex(), 1) << "another device's notification moved on";
+
+    // The end of a.wav is reported, and before the window gets to it the user chooses b.wav.
+    PostMessageA(window_, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, device);
+    HWND combo = core_->GetComboBoxWindow();
+    SendMessageA(combo, CB_SETCURSEL, 2, 0);
+    SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(combo));
+    Pump(300);
+    EXPECT_EQ(core_->GetCurrentIndex(), 2) << "a stale notification skipped the chosen row";
+    EXPECT_EQ(MciMusicMode(), "playing");
+
+    Command(CMD_PLAY_PAUSE);
+    EXPECT_EQ(MciMusicMode(), "paused");
+    Command(CMD_PLAY_PAUSE);
+    Pump(300);
+    EXPECT_EQ(core_->GetCurrentIndex(), 2) << "resuming skipped to the next row";
+    EXPECT_EQ(MciMusicMode(), "playing");
+    EXPECT_EQ(core_->IsPlaying(), 1);
+    Close();
 }
 
 TEST_F(CoreMediaTest, SongsPlayThroughTheSynthesizerForTheirPlayTime) {

@@ -12,11 +12,10 @@
 #include <cstdlib>
 #include <set>
 
+#include "PlayerListLookup.h"
+
 namespace {
 
-constexpr char kPlayerClass[] = "Harrowgladeforte 2.03";
-constexpr int kControlsId = 33770;
-constexpr int kComboId = 33769;
 constexpr DWORD kPollMs = 100;
 constexpr DWORD kLingerMs = 3000;
 
@@ -54,9 +53,7 @@ int main(int argc, char** argv) {
     ULONGLONG closeAt = 0;
     while (GetTickCount64() < deadline) {
         if (!combo) {
-            player = FindWindowA(kPlayerClass, nullptr);
-            HWND strip = player ? GetDlgItem(player, kControlsId) : nullptr;
-            combo = strip ? GetDlgItem(strip, kComboId) : nullptr;
+            combo = hgf::test::FindPlayerList(player);
             if (combo) std::printf("window found\n");
         } else if (!IsWindow(player)) {
             std::printf("window closed\n");

@@ -9,9 +9,8 @@
 #include <thread>
 
 #include "CoreIds.h"
-#include "FakeClock.h"
 #include "OggTestFiles.h"
-#include "RecordingMessenger.h"
+#include "win32/OneRowList.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
 #include "engines/win32/WinWaveOutput.h"
@@ -82,18 +81,13 @@ TEST_F(WinWaveOutputTest, WithoutASoundDeviceTheRowIsMarkedUnplayable) {
     EXPECT_EQ(output.DeviceCount(), 0u);
     EXPECT_FALSE(player.Open(path));
 
-    test::RecordingMessenger messenger;
-    test::FakeClock clock;
-    Playlist list(PlaylistServices{TheWin32FileSystem(), messenger, clock, {}});
-    std::deque<PlaylistItem> rows(1);
-    rows[0].path = path;
-    list.ReplaceItems(rows);
-    list.SelectIndex(0);
-    PlaybackControl control(list, TheWin32FileSystem(), messenger, PlaybackEngines{.ogg = &player});
+    test::OneRowList row(path);
+    PlaybackControl control(row.list, TheWin32FileSystem(), row.messenger,
+                            PlaybackEngines{.ogg = &player});
     EXPECT_FALSE(control.PlayUntilStarted(nullptr, MSG_PLAY_CURRENT, 100));
-    EXPECT_TRUE(list.GetItem(0).unplayable);
+    EXPECT_TRUE(row.list.GetItem(0).unplayable);
     EXPECT_EQ(control.GetEngineKind(), ENGINE_NONE);
-    EXPECT_EQ(messenger.Count(), 0u);
+    EXPECT_EQ(row.messenger.Count(), 0u);
 }
 
 }  // namespace
