@@ -48,7 +48,8 @@ class OutputFile {
     virtual ~OutputFile() = default;
     // Writes all `size` bytes; false when the file could not take them.
     virtual bool Write(const void* data, std::size_t size) = 0;
-    // Flushes and closes; false when data could not be written. Also run by the destructor.
+    // Flushes the data to the medium (not only into the system's cache) and closes; false
+    // when data could not be written. Also run by the destructor.
     virtual bool Close() = 0;
 };
 
@@ -65,6 +66,11 @@ class FileSystem {
     virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
     // Creates or truncates a file for writing (binary); null when it cannot be created.
     virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+    // Puts the closed file `source` in the place of `target` in one step, replacing a file
+    // `target` that exists; false (and both left as they were) when it cannot.
+    virtual bool Replace(const std::string& source, const std::string& target) = 0;
+    // Deletes the file `path`; false when it cannot.
+    virtual bool Remove(const std::string& path) = 0;
 };
 
 }  // namespace hgf

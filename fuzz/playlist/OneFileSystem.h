@@ -29,6 +29,15 @@ class OneFileSystem final : public FileSystem {
     std::unique_ptr<OutputFile> Create(const std::string& path) override {
         return std::make_unique<Output>(files[path]);
     }
+    bool Replace(const std::string& source, const std::string& target) override {
+        auto found = files.find(source);
+        if (found == files.end()) return false;
+        std::string data = std::move(found->second);
+        files.erase(found);
+        files[target] = std::move(data);
+        return true;
+    }
+    bool Remove(const std::string& path) override { return files.erase(path) == 1; }
 
   private:
     class Input final : public InputFile {

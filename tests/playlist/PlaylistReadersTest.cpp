@@ -235,6 +235,8 @@ class FailingFileSystem final : public FileSystem {
     }
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string&) override { return {}; }
     std::unique_ptr<OutputFile> Create(const std::string&) override { return {}; }
+    bool Replace(const std::string&, const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
     std::unique_ptr<InputFile> OpenRead(const std::string&) override {
         struct Failing final : InputFile {
             std::string data;

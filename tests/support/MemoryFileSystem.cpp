@@ -11,6 +11,7 @@ struct MemoryFileSystem::Node {
     bool denied = false;
     bool locked = false;
     bool link = false;
+    bool openForWriting = false;
     std::string contents;
     std::vector<std::unique_ptr<Node>> children;  // in the order added
 
@@ -96,25 +97,32 @@ class MemoryOutput final : public OutputFile {
     MemoryOutput(MemoryFileSystem& owner, MemoryFileSystem::Node& file)
         : owner_(owner), file_(file) {
         ++owner_.openFiles_;
+        file_.openForWriting = true;
     }
     ~MemoryOutput() override { Close(); }
     bool Write(const void* data, std::size_t size) override {
         if (closed_) return false;
-        file_.contents.append(static_cast<const char*>(data), size);
-        return true;
+        std::size_t fits = owner_.room_ ? std::min(size, *owner_.room_) : size;
+        file_.contents.append(static_cast<const char*>(data), fits);
+        if (owner_.room_) *owner_.room_ -= fits;
+        if (fits < size) ok_ = false;
+        return fits == size;
     }
     bool Close() override {
         if (!closed_) {
             closed_ = true;
+            file_.openForWriting = false;
             --owner_.openFiles_;
+            if (owner_.failClose_) ok_ = false;
         }
-        return true;
+        return ok_;
     }
 
   private:
     MemoryFileSystem& owner_;
     MemoryFileSystem::Node& file_;
     bool closed_ = false;
+    bool ok_ = true;
 };
 
 MemoryFileSystem::MemoryFileSystem() : root_(std::make_unique<Node>()) {
@@ -170,15 +178,43 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents) {
     file->contents = std::move(contents);
 }
 
-void MemoryFileSystem::Remove(const std::string& path) {
+MemoryFileSystem::Node* MemoryFileSystem::ParentOf(const std::string& path,
+                                                   std::string& name) const {
     std::vector<std::string> components = Split(path);
-    if (components.empty()) return;
+    if (components.empty()) return nullptr;
+    name = components.back();
     Node* folder = root_.get();
     for (std::size_t i = 0; i + 1 < components.size() && folder; ++i)
-        folder = folder->Child(components[i]);
-    if (!folder) return;
-    Node* victim = folder->Child(components.back());
+        folder = folder->isFolder ? folder->Child(components[i]) : nullptr;
+    return folder && folder->isFolder ? folder : nullptr;
+}
+
+bool MemoryFileSystem::Remove(const std::string& path) {
+    std::string name;
+    Node* folder = ParentOf(path, name);
+    Node* victim = folder ? folder->Child(name) : nullptr;
+    if (!victim || victim->openForWriting) return false;
     std::erase_if(folder->children, [victim](const auto& child) { return child.get() == victim; });
+    return true;
+}
+
+bool MemoryFileSystem::Replace(const std::string& source, const std::string& target) {
+    Node* from = Find(source);
+    std::string name;
+    Node* folder = ParentOf(target, name);
+    if (failReplace_ || !from || from->isFolder || from->openForWriting || !folder) return false;
+    Node* to = folder->Child(name);
+    if (to == from) return true;
+    if (to && (to->isFolder || to->openForWriting)) return false;
+    if (!to) {
+        auto created = std::make_unique<Node>();
+        created->name = name;
+        to = created.get();
+        folder->children.push_back(std::move(created));
+    }
+    to->contents = std::move(from->contents);
+    to->locked = false;
+    return Remove(source);
 }
 
 void MemoryFileSystem::DenyFolder(const std::string& path) {

@@ -1,4 +1,5 @@
-// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA and CreateFileA streams.
+// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA, CreateFileA streams, and
+// MoveFileExA / DeleteFileA.
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
@@ -77,6 +78,7 @@ class HandleOutput final : public OutputFile {
 
     bool Close() override {
         if (file_ != INVALID_HANDLE_VALUE) {
+            if (!FlushFileBuffers(file_)) ok_ = false;
             if (!CloseHandle(file_)) ok_ = false;
             file_ = INVALID_HANDLE_VALUE;
         }
@@ -115,6 +117,15 @@ std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleOutput>(file);
+}
+
+bool Win32FileSystem::Replace(const std::string& source, const std::string& target) {
+    return MoveFileExA(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32FileSystem::Remove(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
 }
 
 Win32FileSystem& TheWin32FileSystem() {

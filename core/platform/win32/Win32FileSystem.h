@@ -11,6 +11,8 @@ class Win32FileSystem final : public FileSystem {
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
     std::unique_ptr<OutputFile> Create(const std::string& path) override;
+    bool Replace(const std::string& source, const std::string& target) override;
+    bool Remove(const std::string& path) override;
 };
 
 // The process-wide instance.

@@ -63,7 +63,7 @@ TEST(PlaylistFilesOnDisk, RoundTripThroughWin32Files) {
     };
 
     const std::string spl = folder.File("表のリスト.SPL");
-    ASSERT_TRUE(SaveList(fs, SystemClock(), spl, items));
+    ASSERT_EQ(SaveList(fs, SystemClock(), spl, items), SaveResult::kSaved);
     std::string raw = RawContents(fs, spl);
     const std::string lastBlock = "0:C:\\音楽\\ソ\\b.ogg\r\n1:0\r\n2:b.ogg\r\n3:1\r\n@\r\n";
     ASSERT_GT(raw.size(), lastBlock.size());
@@ -73,7 +73,7 @@ TEST(PlaylistFilesOnDisk, RoundTripThroughWin32Files) {
     EXPECT_EQ(back, items);
 
     const std::string m3u = folder.File("list.m3u");
-    ASSERT_TRUE(SaveList(fs, SystemClock(), m3u, items));
+    ASSERT_EQ(SaveList(fs, SystemClock(), m3u, items), SaveResult::kSaved);
     EXPECT_EQ(RawContents(fs, m3u), "C:\\音楽\\表.mp3\r\nC:\\音楽\\ソ\\b.ogg\r\n");
     back.clear();
     ASSERT_TRUE(ReadPlaylistFile(fs, m3u, back));
@@ -82,7 +82,7 @@ TEST(PlaylistFilesOnDisk, RoundTripThroughWin32Files) {
     EXPECT_EQ(back[1].path, "C:\\音楽\\ソ\\b.ogg");
 
     const std::string htm = folder.File("page.htm");
-    ASSERT_TRUE(SaveList(fs, SystemClock(), htm, items));
+    ASSERT_EQ(SaveList(fs, SystemClock(), htm, items), SaveResult::kSaved);
     raw = RawContents(fs, htm);
     EXPECT_EQ(raw.rfind("<html>\r\n", 0), 0u);
     EXPECT_NE(raw.find("  <tr><td>　　b.ogg</td><td>C:\\音楽\\ソ\\b.ogg</td></tr>\r\n"),
@@ -103,8 +103,33 @@ TEST(PlaylistFilesOnDisk, RoundTripThroughWin32Files) {
     // A file that does not exist, and a name the system cannot create.
     back.clear();
     EXPECT_FALSE(ReadPlaylistFile(fs, folder.File("gone.spl"), back));
-    EXPECT_FALSE(SaveList(fs, SystemClock(), folder.File("bad?name.spl"), items));
+    EXPECT_EQ(SaveList(fs, SystemClock(), folder.File("bad?name.spl"), items),
+              SaveResult::kNotCreated);
     EXPECT_TRUE(back.empty());
+}
+
+TEST(PlaylistFilesOnDisk, SavingOverAListReplacesItWholeOrNotAtAll) {
+    TempFolder folder;
+    Win32FileSystem& fs = TheWin32FileSystem();
+    const std::string m3u = folder.File("list.m3u");
+    {
+        auto out = fs.Create(m3u);
+        ASSERT_TRUE(out);
+        ASSERT_TRUE(out->Write(std::string(500, 'o').data(), 500));
+    }
+    ASSERT_EQ(SaveList(fs, SystemClock(), m3u, {Row("C:\\a.ogg", "a.ogg")}), SaveResult::kSaved);
+    EXPECT_EQ(RawContents(fs, m3u), "C:\\a.ogg\r\n");
+
+    // Where the list cannot be replaced (a folder of that name stands there), the new file
+    // is written, then removed.
+    const std::string busy = folder.File("busy.m3u");
+    ASSERT_TRUE(CreateDirectoryA(busy.c_str(), nullptr));
+    EXPECT_EQ(SaveList(fs, SystemClock(), busy, {Row("C:\\b.ogg", "b.ogg")}), SaveResult::kFailed);
+    EXPECT_TRUE(fs.GetAttributes(busy)->isDirectory);
+    EXPECT_FALSE(fs.GetAttributes(busy + ".~tmp"));
+    RemoveDirectoryA(busy.c_str());
+    EXPECT_TRUE(fs.Remove(m3u));
+    EXPECT_FALSE(fs.Remove(m3u));
 }
 
 }  // namespace
