@@ -111,6 +111,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     int ListRowCount() override;
     void SelectListRow(int index) override;
     void ReportNothingFound() override;
+    void ReportSaveFailed(const std::string& path) override;
     bool ChooseFolder(std::string& path) override;
     bool ChoosePlaylistFile(std::string& path) override;
     bool ChooseSaveFile(std::string& path) override;
