@@ -6,16 +6,19 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <mmsystem.h>
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
@@ -610,6 +613,95 @@ TEST_F(CoreWindowTest, ClosingDuringAScanOfAWholeDriveEndsIt) {
     EXPECT_EQ(watcher.Answered(), 0);
     EXPECT_EQ(IniValue("Histry0"), "Z:\\");
     EXPECT_EQ(IniValue("WindowVisible"), "true");
+}
+
+// Answers a file dialog: the filter at `filterIndex` (0-based), the file name `path`, OK.
+void ChooseFile(HWND dialog, const std::string& path, int filterIndex) {
+    HWND types = GetDlgItem(dialog, cmb1);
+    SendMessageA(types, CB_SETCURSEL, filterIndex, 0);
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})  // Windows reads the first, Wine the second
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+    HWND name = GetDlgItem(dialog, cmb13);
+    SetWindowTextA(name ? name : GetDlgItem(dialog, edt1), path.c_str());
+    Press(dialog, IDOK);
+}
+
+std::string FileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+// The names in `folder`, "." and ".." left out.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// Saving the list over a short one on a disk too small for it (a 64 kB disk that
+// save_on_full_disk.sh mounts and names in HGF_FULL_DISK): the save fails with a message,
+// the short list and the list in memory stay as they were, nothing is left beside the
+// list; then a short list saves over it.
+TEST_F(CoreWindowTest, SavingOverAListOnAFullDiskKeepsTheOlderList) {
+    const char* disk = std::getenv("HGF_FULL_DISK");
+    if (!disk || !*disk) GTEST_SKIP() << "HGF_FULL_DISK not set: save_on_full_disk.sh runs this";
+    const std::string target = std::string(disk) + "\\list.m3u";
+    std::string older;
+    for (int i = 0; i < 5; ++i)
+        older += music_ + "\\older list entry " + std::to_string(i) + ".ogg\r\n";
+    WriteFile(target, older);
+    // Long enough that no track ends while the message box is open.
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 30));
+    std::string longList = music_ + "\\a.ogg\r\n";
+    for (int i = 1; i < 2000; ++i)
+        longList += music_ + "\\track " + std::to_string(i) + " of a long list.ogg\r\n";
+    WriteFile(folder_ + "\\long.m3u", longList);
+    const std::string shortList = music_ + "\\a.ogg\r\n" + music_ + "\\b.ogg\r\n";
+    WriteFile(folder_ + "\\short.m3u", shortList);
+    WriteProgramIni("Histry0=" + folder_ + "\\long.m3u\r\nHistry1=" + folder_ +
+                    "\\short.m3u\r\nLastPlayFile=" + music_ + "\\a.ogg\r\n");
+    Open();
+    ASSERT_TRUE(PumpUntil([&] { return core_->GetItemCount() == 2000; }));
+
+    std::vector<std::string> boxes;  // caption, then text, of each message box
+    auto answer = [&](HWND dialog) {
+        if (WindowText(dialog) == "プレイリストの書き出し") return ChooseFile(dialog, target, 1);
+        boxes.push_back(WindowText(dialog));
+        boxes.push_back(WindowText(GetDlgItem(dialog, 0xFFFF)));
+        Press(dialog, IDOK);
+    };
+    {
+        DialogWatcher watcher(answer);
+        Command(CMD_SAVE_PLAYLIST);
+        EXPECT_EQ(watcher.Answered(), 2);
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Harrowgladeforte",
+                                               "プレイリストを保存できませんでした。\n" + target}));
+    EXPECT_EQ(FileContents(target), older);
+    EXPECT_EQ(FileNames(disk), std::vector<std::string>{"list.m3u"});
+    EXPECT_EQ(core_->GetItemCount(), 2000);
+
+    Command(CMD_HISTORY_0 + 1);
+    ASSERT_TRUE(PumpUntil([&] { return core_->GetItemCount() == 2; }));
+    {
+        DialogWatcher watcher(answer);
+        Command(CMD_SAVE_PLAYLIST);
+        EXPECT_EQ(watcher.Answered(), 1);
+    }
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(FileContents(target), shortList);
+    EXPECT_EQ(FileNames(disk), std::vector<std::string>{"list.m3u"});
 }
 
 }  // namespace
