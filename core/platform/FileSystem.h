@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hgf {
 
@@ -71,6 +72,12 @@ class FileSystem {
     virtual bool Replace(const std::string& source, const std::string& target) = 0;
     // Deletes the file `path`; false when it cannot.
     virtual bool Remove(const std::string& path) = 0;
+    // The code-page-932 path that opens the file or folder `path` (a full path in UTF-16):
+    // `path` itself when every character has a code-page-932 form of its own; otherwise the
+    // short (8.3) path the file system keeps for it, when the file exists and that path
+    // converts without loss; otherwise nothing (no such file, or a volume without short
+    // names).
+    virtual std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) = 0;
 };
 
 }  // namespace hgf

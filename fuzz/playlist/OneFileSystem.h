@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/CodePage932.h"
 #include "platform/FileSystem.h"
 
 namespace hgf::fuzz {
@@ -38,6 +39,13 @@ class OneFileSystem final : public FileSystem {
         return true;
     }
     bool Remove(const std::string& path) override { return files.erase(path) == 1; }
+    // Names that code page 932 cannot spell: every other one has a short path.
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override {
+        CodePage932Text converted = CodePage932TextFromUtf16(path);
+        if (converted.lossless) return std::move(converted.text);
+        if (path.size() % 2 == 1) return std::nullopt;
+        return "C:\\SHORT~" + std::to_string(path.size()) + ".OGG";
+    }
 
   private:
     class Input final : public InputFile {

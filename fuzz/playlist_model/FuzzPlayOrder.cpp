@@ -31,6 +31,9 @@ class NoFiles final : public FileSystem {
     std::unique_ptr<OutputFile> Create(const std::string&) override { return {}; }
     bool Replace(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view) override {
+        return std::nullopt;
+    }
 };
 
 class NoMessages final : public Messenger {

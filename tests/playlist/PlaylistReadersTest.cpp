@@ -237,6 +237,9 @@ class FailingFileSystem final : public FileSystem {
     std::unique_ptr<OutputFile> Create(const std::string&) override { return {}; }
     bool Replace(const std::string&, const std::string&) override { return false; }
     bool Remove(const std::string&) override { return false; }
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view) override {
+        return std::nullopt;
+    }
     std::unique_ptr<InputFile> OpenRead(const std::string&) override {
         struct Failing final : InputFile {
             std::string data;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/CodePage932.h"
+
 namespace hgf::test {
 
 struct MemoryFileSystem::Node {
@@ -281,6 +283,14 @@ std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {
     }
     file->contents.clear();
     return std::make_unique<MemoryOutput>(*this, *file);
+}
+
+std::optional<std::string> MemoryFileSystem::CodePage932PathThatOpens(std::u16string_view path) {
+    CodePage932Text converted = CodePage932TextFromUtf16(path);
+    if (converted.lossless) return std::move(converted.text);
+    auto found = shortPaths_.find(path);
+    if (found == shortPaths_.end()) return std::nullopt;
+    return found->second;
 }
 
 }  // namespace hgf::test

@@ -39,6 +39,11 @@ class MemoryFileSystem final : public FileSystem {
     void FailClose(bool fail) { failClose_ = fail; }
     // Replace fails and leaves both files as they were.
     void FailReplace(bool fail) { failReplace_ = fail; }
+    // The short path by which the file `longPath`, whose name code page 932 cannot spell,
+    // opens (as a volume with short names keeps it).
+    void AddShortPath(std::u16string longPath, std::string shortPath) {
+        shortPaths_[std::move(longPath)] = std::move(shortPath);
+    }
 
     std::optional<std::string> Contents(const std::string& path) const;
     int OpenFileCount() const { return openFiles_; }
@@ -51,6 +56,8 @@ class MemoryFileSystem final : public FileSystem {
     bool Replace(const std::string& source, const std::string& target) override;
     // Removes a file or a folder with everything in it.
     bool Remove(const std::string& path) override;
+    // The path itself when it converts without loss, else a short path added before.
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
 
   private:
     struct Node;
@@ -67,6 +74,7 @@ class MemoryFileSystem final : public FileSystem {
     std::optional<std::size_t> room_;  // bytes the medium still takes; none: no limit
     bool failClose_ = false;
     bool failReplace_ = false;
+    std::map<std::u16string, std::string, std::less<>> shortPaths_;
 };
 
 }  // namespace hgf::test

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "platform/CodePage932.h"
+
 namespace hgf {
 namespace {
 
@@ -128,6 +130,13 @@ bool PosixFileSystem::Replace(const std::string& source, const std::string& targ
 
 bool PosixFileSystem::Remove(const std::string& path) {
     return unlink(ToHostPath(path).c_str()) == 0;
+}
+
+std::optional<std::string> PosixFileSystem::CodePage932PathThatOpens(std::u16string_view path) {
+    // POSIX file systems keep no short names.
+    CodePage932Text converted = CodePage932TextFromUtf16(path);
+    if (!converted.lossless) return std::nullopt;
+    return std::move(converted.text);
 }
 
 }  // namespace hgf

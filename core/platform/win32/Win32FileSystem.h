@@ -13,6 +13,7 @@ class Win32FileSystem final : public FileSystem {
     std::unique_ptr<OutputFile> Create(const std::string& path) override;
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override;
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
 };
 
 // The process-wide instance.
