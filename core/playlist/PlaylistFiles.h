@@ -1,4 +1,4 @@
-// Playlist files: the five readers tried in order, and the three writers.
+// Playlist files: the seven readers tried in order, and the three writers.
 #pragma once
 
 #include <deque>
@@ -10,9 +10,9 @@
 
 namespace hgf {
 
-// Offers `path` to ReadSpl, ReadSpf, ReadSpt, ReadM3u and ReadAsx in this order and
-// appends the rows of the first reader that accepts it to `items`. Returns whether a
-// reader accepted the file.
+// Offers `path` to ReadSpl, ReadSpf, ReadSpt, ReadM3u, ReadAsx, ReadM3u8 and ReadPls in
+// this order and appends the rows of the first reader that accepts it to `items`. Returns
+// whether a reader accepted the file.
 bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
                       std::deque<PlaylistItem>& items);
 

@@ -7,6 +7,7 @@
 
 #include "PlaylistFileBytes.h"
 #include "platform/Clock.h"
+#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "playlist/PlaylistFiles.h"
 
@@ -130,6 +131,41 @@ TEST(PlaylistFilesOnDisk, SavingOverAListReplacesItWholeOrNotAtAll) {
     RemoveDirectoryA(busy.c_str());
     EXPECT_TRUE(fs.Remove(m3u));
     EXPECT_FALSE(fs.Remove(m3u));
+}
+
+// A UTF-8 list naming a file whose name code page 932 cannot spell: the row opens the file
+// by its short path (the system's), and its title shows the long name.
+TEST(PlaylistFilesOnDisk, NamesOutsideCodePage932OpenByTheirShortPaths) {
+    TempFolder folder;
+    Win32FileSystem& fs = TheWin32FileSystem();
+    const std::u16string wideFolder = Utf16FromCodePage932(folder.File(""));
+    const std::u16string songPath = wideFolder + u"Beyoncé.ogg";
+    const std::wstring song(songPath.begin(), songPath.end());
+    HANDLE file = CreateFileW(song.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "song", 4, &written, nullptr);
+    CloseHandle(file);
+
+    EXPECT_EQ(fs.CodePage932PathThatOpens(wideFolder + u"曲.ogg"), folder.File("曲.ogg"));
+    const std::u16string missing = wideFolder + u"Missing é.ogg";
+    EXPECT_EQ(fs.CodePage932PathThatOpens(missing), std::nullopt);
+
+    const std::string list = folder.File("list.m3u8");
+    {
+        auto out = fs.Create(list);
+        const std::string text =
+            "\xEF\xBB\xBF"
+            "Beyonc\xC3\xA9.ogg\r\n";
+        ASSERT_TRUE(out && out->Write(text.data(), text.size()));
+    }
+    std::deque<PlaylistItem> rows;
+    ASSERT_TRUE(ReadPlaylistFile(fs, list, rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].title, "Beyonc?.ogg");
+    EXPECT_EQ(RawContents(fs, rows[0].path), "song") << rows[0].path;
+    DeleteFileW(song.c_str());
 }
 
 }  // namespace
