@@ -704,5 +704,113 @@ TEST_F(CoreWindowTest, SavingOverAListOnAFullDiskKeepsTheOlderList) {
     EXPECT_EQ(FileNames(disk), std::vector<std::string>{"list.m3u"});
 }
 
+// Lists that other players write, beside a folder of Ogg files: an .m3u of relative entries
+// with forward slashes and a title line, a UTF-8 .m3u8 with a Japanese name and one that
+// code page 932 lacks, and a .pls. Each loads from the file dialog and from the history,
+// every entry plays, and the next start resumes the newest list at its row.
+TEST_F(CoreWindowTest, ListsOfOtherPlayersLoadAndEveryEntryPlays) {
+    // Tones long enough that no track ends while a dialog is open.
+    std::filesystem::create_directories(music_ + "\\sub");
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\sub\\b.ogg", 550, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\曲.ogg", 660, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\beyonce.tmp", 770, 8));
+    wchar_t wideMusic[MAX_PATH] = L"";
+    MultiByteToWideChar(932, 0, music_.c_str(), -1, wideMusic, MAX_PATH);
+    const std::u16string beyonce = u"\\Beyoncé.ogg";  // (a wide literal would be code page 932)
+    ASSERT_TRUE(MoveFileW(
+        (std::wstring(wideMusic) + L"\\beyonce.tmp").c_str(),
+        (std::wstring(wideMusic) + std::wstring(beyonce.begin(), beyonce.end())).c_str()));
+
+    const std::string m3u = music_ + "\\relative.m3u";
+    const std::string m3u8 = music_ + "\\list.m3u8";
+    const std::string pls = music_ + "\\list.pls";
+    const std::string rootless = music_.substr(2);  // "\\hgf-core-window-N\\music"
+    WriteFile(m3u,
+              "#EXTM3U\r\n#EXTINF:20,First tone\r\na.ogg\r\nsub/b.ogg\r\n"
+              "..\\music\\曲.ogg\r\n" +
+                  rootless + "\\sub\\b.ogg\r\n");
+    WriteFile(m3u8, "\xEF\xBB\xBF\xE6\x9B\xB2.ogg\r\nBeyonc\xC3\xA9.ogg\r\n./sub/b.ogg\r\n");
+    WriteFile(pls,
+              "[playlist]\r\nFile2=sub/b.ogg\r\nFile1=a.ogg\r\nTitle1=First tone\r\n"
+              "NumberOfEntries=2\r\nVersion=2\r\n");
+    WriteProgramIni("PlayListMode=0\r\n");
+    Open();
+
+    auto rowsOf = [&] {
+        std::vector<std::string> rows;
+        for (int i = 0; i < core_->GetItemCount(); ++i)
+            rows.push_back(core_->GetItemPath(i) + " | " + core_->GetItemTitle(i));
+        return rows;
+    };
+    auto loaded = [&](int count, const std::string& firstPath) {
+        return PumpUntil([&] {
+            return core_->GetStatusText().empty() && core_->GetItemCount() == count &&
+                   core_->GetItemPath(0) == firstPath;
+        });
+    };
+    auto playEveryRow = [&] {
+        HWND combo = core_->GetComboBoxWindow();
+        for (int i = 0; i < core_->GetItemCount(); ++i) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                         reinterpret_cast<LPARAM>(combo));
+            EXPECT_EQ(core_->GetCurrentIndex(), i) << core_->GetItemPath(i);
+            EXPECT_EQ(core_->IsPlaying(), 1) << core_->GetItemPath(i);
+            EXPECT_EQ(core_->IsItemMissing(i), 0) << core_->GetItemPath(i);
+        }
+    };
+
+    struct List {
+        std::string path;
+        int count;
+        std::string first;
+        std::vector<std::string> rows;  // as the file dialog loaded them
+    };
+    List lists[] = {{m3u, 4, music_ + "\\a.ogg", {}},
+                    {m3u8, 3, music_ + "\\曲.ogg", {}},
+                    {pls, 2, music_ + "\\a.ogg", {}}};
+    for (List& list : lists) {
+        {
+            DialogWatcher watcher([&](HWND dialog) { ChooseFile(dialog, list.path, 0); });
+            Command(CMD_LOAD_PLAYLIST);
+            EXPECT_EQ(watcher.Answered(), 1);
+        }
+        ASSERT_TRUE(loaded(list.count, list.first)) << list.path;
+        list.rows = rowsOf();
+        playEveryRow();
+    }
+    EXPECT_EQ(lists[0].rows, (std::vector<std::string>{
+                                 music_ + "\\a.ogg | First tone", music_ + "\\sub\\b.ogg | b.ogg",
+                                 music_ + "\\曲.ogg | 曲.ogg", music_ + "\\sub\\b.ogg | b.ogg"}));
+    // The name that code page 932 lacks: its short path, and its long name with "?".
+    const std::string shortPath = lists[1].rows[1].substr(0, lists[1].rows[1].find(" | "));
+    EXPECT_EQ(lists[1].rows[1], shortPath + " | Beyonc?.ogg");
+    EXPECT_EQ(shortPath.find('?'), std::string::npos);
+    EXPECT_EQ(lists[2].rows, (std::vector<std::string>{music_ + "\\a.ogg | First tone",
+                                                       music_ + "\\sub\\b.ogg | b.ogg"}));
+
+    // From the history (newest first: .pls, .m3u8, .m3u), ending with the .m3u8 at the row
+    // of the name that code page 932 lacks.
+    for (auto [entry, list] : {std::pair{2, &lists[0]}, {1, &lists[2]}, {2, &lists[1]}}) {
+        Command(CMD_HISTORY_0 + entry);
+        ASSERT_TRUE(loaded(list->count, list->first)) << list->path;
+        EXPECT_EQ(rowsOf(), list->rows);
+        EXPECT_EQ(core_->IsPlaying(), 1);
+    }
+    HWND combo = core_->GetComboBoxWindow();
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(combo));
+    Close();
+    EXPECT_EQ(IniValue("Histry0"), m3u8);
+    EXPECT_EQ(IniValue("LastPlayFile"), shortPath);
+
+    Open();
+    ASSERT_TRUE(loaded(3, music_ + "\\曲.ogg"));
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return core_->IsPlaying() == 1; }));
+}
+
 }  // namespace
 }  // namespace hgf
