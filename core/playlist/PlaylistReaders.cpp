@@ -130,6 +130,28 @@ void ReadM3uLines(TextLineReader& reader, const EntryRows& rows, std::deque<Play
     }
 }
 
+// Reads the rest of `reader` as UTF-8, in lines of at most `utf8LineBytes` bytes, when
+// `utf8` or when the file starts with a UTF-8 byte-order mark (which is skipped).
+void ChooseUtf8(TextLineReader& reader, EntryRows& rows, std::size_t utf8LineBytes, bool utf8) {
+    if (!reader.SkipUtf8ByteOrderMark() && !utf8) return;
+    reader.ReadUtf8(utf8LineBytes);
+    rows.ReadUtf8();
+}
+
+// An .m3u list whose name ends in `suffix`: UTF-8 when `utf8` or when it starts with a
+// byte-order mark, else code page 932.
+bool ReadM3uList(FileSystem& fileSystem, const std::string& path, std::string_view suffix,
+                 bool utf8, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, suffix)) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kShortLineBytes);
+    EntryRows rows(fileSystem, path);
+    ChooseUtf8(reader, rows, kUtf8LineBytes, utf8);
+    ReadM3uLines(reader, rows, items);
+    return true;
+}
+
 // N of a "<prefix>N" key (prefix without regard to ASCII letter case), or nothing.
 std::optional<std::uint32_t> KeyNumber(std::string_view key, std::string_view prefix) {
     if (!StartsWithIgnoringAsciiCase(key, prefix)) return std::nullopt;
@@ -331,17 +353,7 @@ bool ReadSpt(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
 }
 
 bool ReadM3u(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".m3u")) return false;
-    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
-    if (!file) return false;
-    TextLineReader reader(*file, kShortLineBytes);
-    EntryRows rows(fileSystem, path);
-    if (reader.SkipUtf8ByteOrderMark()) {
-        reader.ReadUtf8(kUtf8LineBytes);
-        rows.ReadUtf8();
-    }
-    ReadM3uLines(reader, rows, items);
-    return true;
+    return ReadM3uList(fileSystem, path, ".m3u", false, items);
 }
 
 bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
@@ -364,15 +376,7 @@ bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
 }
 
 bool ReadM3u8(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".m3u8")) return false;
-    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
-    if (!file) return false;
-    TextLineReader reader(*file, kUtf8LineBytes, TextEncoding::kUtf8);
-    reader.SkipUtf8ByteOrderMark();
-    EntryRows rows(fileSystem, path);
-    rows.ReadUtf8();
-    ReadM3uLines(reader, rows, items);
-    return true;
+    return ReadM3uList(fileSystem, path, ".m3u8", true, items);
 }
 
 bool ReadPls(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
@@ -381,10 +385,7 @@ bool ReadPls(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
     if (!file) return false;
     TextLineReader reader(*file, kPlsLineBytes);
     EntryRows rows(fileSystem, path);
-    if (reader.SkipUtf8ByteOrderMark()) {
-        reader.ReadUtf8(kPlsLineBytes);
-        rows.ReadUtf8();
-    }
+    ChooseUtf8(reader, rows, kPlsLineBytes, false);
     struct Entry {
         std::optional<std::string> file;
         std::optional<std::string> title;

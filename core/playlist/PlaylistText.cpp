@@ -63,11 +63,8 @@ void CutToUtf8Characters(std::string& text, std::size_t maxBytes) {
     text.resize(keep);
 }
 
-TextLineReader::TextLineReader(InputFile& file, std::size_t maxLineBytes, TextEncoding encoding)
-    : file_(file),
-      maxLineBytes_(maxLineBytes),
-      encoding_(encoding),
-      buffer_(new char[kReadChunk]) {}
+TextLineReader::TextLineReader(InputFile& file, std::size_t maxLineBytes)
+    : file_(file), maxLineBytes_(maxLineBytes), buffer_(new char[kReadChunk]) {}
 
 TextLineReader::~TextLineReader() = default;
 
@@ -145,7 +142,7 @@ bool TextLineReader::ReadLine(std::string& line) {
         if (line.size() > rawLength) line.pop_back();
     }
     if (std::size_t nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
-    if (encoding_ == TextEncoding::kUtf8) {
+    if (utf8_) {
         CutToUtf8Characters(line, maxLineBytes_);
     } else {
         CutToCharacters(line, maxLineBytes_);

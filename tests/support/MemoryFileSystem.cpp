@@ -31,6 +31,16 @@ struct MemoryFileSystem::Node {
         }
         return nullptr;
     }
+
+    // The child named `childName`, added as an empty file or folder when missing.
+    Node* ChildOrNew(const std::string& childName, bool folder) {
+        if (Node* child = Child(childName)) return child;
+        auto created = std::make_unique<Node>();
+        created->name = childName;
+        created->isFolder = folder;
+        children.push_back(std::move(created));
+        return children.back().get();
+    }
 };
 
 namespace {
@@ -147,15 +157,7 @@ MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path) const {
 MemoryFileSystem::Node* MemoryFileSystem::MakeFolder(const std::vector<std::string>& components) {
     Node* node = root_.get();
     for (const std::string& component : components) {
-        Node* child = node->Child(component);
-        if (!child) {
-            auto created = std::make_unique<Node>();
-            created->name = component;
-            created->isFolder = true;
-            child = created.get();
-            node->children.push_back(std::move(created));
-        }
-        node = child;
+        node = node->ChildOrNew(component, true);
     }
     return node;
 }
@@ -170,14 +172,7 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents) {
     std::string name = components.back();
     components.pop_back();
     Node* folder = MakeFolder(components);
-    Node* file = folder->Child(name);
-    if (!file) {
-        auto created = std::make_unique<Node>();
-        created->name = name;
-        file = created.get();
-        folder->children.push_back(std::move(created));
-    }
-    file->contents = std::move(contents);
+    folder->ChildOrNew(name, false)->contents = std::move(contents);
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::ParentOf(const std::string& path,
@@ -208,12 +203,7 @@ bool MemoryFileSystem::Replace(const std::string& source, const std::string& tar
     Node* to = folder->Child(name);
     if (to == from) return true;
     if (to && (to->isFolder || to->openForWriting)) return false;
-    if (!to) {
-        auto created = std::make_unique<Node>();
-        created->name = name;
-        to = created.get();
-        folder->children.push_back(std::move(created));
-    }
+    to = folder->ChildOrNew(name, false);
     to->contents = std::move(from->contents);
     to->locked = false;
     return Remove(source);
@@ -275,12 +265,7 @@ std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {
     if (!folder || !folder->isFolder) return nullptr;
     Node* file = folder->Child(name);
     if (file && (file->isFolder || file->locked)) return nullptr;
-    if (!file) {
-        auto created = std::make_unique<Node>();
-        created->name = name;
-        file = created.get();
-        folder->children.push_back(std::move(created));
-    }
+    file = folder->ChildOrNew(name, false);
     file->contents.clear();
     return std::make_unique<MemoryOutput>(*this, *file);
 }
