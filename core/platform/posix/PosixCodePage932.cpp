@@ -40,6 +40,16 @@ class Converter {
     iconv_t handle_;
 };
 
+// One converter each way per thread: opening one costs far more than a short conversion.
+Converter& ToCodePage932() {
+    thread_local Converter converter("CP932", "UTF-16LE");
+    return converter;
+}
+Converter& FromCodePage932() {
+    thread_local Converter converter("UTF-16LE", "CP932");
+    return converter;
+}
+
 void AppendUtf16Le(std::string& bytes, char16_t unit) {
     bytes.push_back(static_cast<char>(unit & 0xFF));
     bytes.push_back(static_cast<char>(unit >> 8));
@@ -49,7 +59,7 @@ void AppendUtf16Le(std::string& bytes, char16_t unit) {
 
 CodePage932Text CodePage932TextFromUtf16(std::u16string_view text) {
     CodePage932Text out;
-    Converter converter("CP932", "UTF-16LE");
+    Converter& converter = ToCodePage932();
     if (!converter.IsOpen()) return {std::string(text.size(), '?'), text.empty()};
     // One character (one code unit, or a surrogate pair) at a time, so that each one
     // that cannot be converted becomes a single "?".
@@ -74,7 +84,7 @@ CodePage932Text CodePage932TextFromUtf16(std::u16string_view text) {
 
 std::u16string Utf16FromCodePage932(std::string_view text) {
     std::u16string out;
-    Converter converter("UTF-16LE", "CP932");
+    Converter& converter = FromCodePage932();
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
         const bool pair = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) &&
