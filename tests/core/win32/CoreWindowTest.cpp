@@ -626,6 +626,19 @@ void ChooseFile(HWND dialog, const std::string& path, int filterIndex) {
     Press(dialog, IDOK);
 }
 
+// The file dialogs make the chosen file's folder the current folder of the process, which
+// keeps that folder from being removed; this puts the folder before back at the end.
+class KeepCurrentFolder {
+  public:
+    KeepCurrentFolder() { GetCurrentDirectoryA(sizeof folder_, folder_); }
+    ~KeepCurrentFolder() { SetCurrentDirectoryA(folder_); }
+    KeepCurrentFolder(const KeepCurrentFolder&) = delete;
+    KeepCurrentFolder& operator=(const KeepCurrentFolder&) = delete;
+
+  private:
+    char folder_[MAX_PATH] = "";
+};
+
 std::string FileContents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
@@ -656,6 +669,7 @@ std::vector<std::string> FileNames(const std::string& folder) {
 TEST_F(CoreWindowTest, SavingOverAListOnAFullDiskKeepsTheOlderList) {
     const char* disk = std::getenv("HGF_FULL_DISK");
     if (!disk || !*disk) GTEST_SKIP() << "HGF_FULL_DISK not set: save_on_full_disk.sh runs this";
+    KeepCurrentFolder keep;
     const std::string target = std::string(disk) + "\\list.m3u";
     std::string older;
     for (int i = 0; i < 5; ++i)
@@ -709,6 +723,7 @@ TEST_F(CoreWindowTest, SavingOverAListOnAFullDiskKeepsTheOlderList) {
 // code page 932 lacks, and a .pls. Each loads from the file dialog and from the history,
 // every entry plays, and the next start resumes the newest list at its row.
 TEST_F(CoreWindowTest, ListsOfOtherPlayersLoadAndEveryEntryPlays) {
+    KeepCurrentFolder keep;
     // Tones long enough that no track ends while a dialog is open.
     std::filesystem::create_directories(music_ + "\\sub");
     ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 8));
