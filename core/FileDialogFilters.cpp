@@ -11,13 +11,16 @@ constexpr std::array<FileFilter, 1> kMediaFilters{{
      "*.wma;*.wmv;*.asf;*.avi;*.wav;*.mpg;*.mpe;*.mpa;*.mp2;*.mp3;*.smf;*.mid;*.ogg"},
 }};
 
-constexpr std::array<FileFilter, 6> kPlaylistFilters{{
-    {"対応する全てのプレイリストファイル(5FileTypes)", "*.spl;*.spf;*.spt;*.m3u;*.asx"},
+constexpr std::array<FileFilter, 8> kPlaylistFilters{{
+    {"対応する全てのプレイリストファイル(7FileTypes)",
+     "*.spl;*.spf;*.spt;*.m3u;*.asx;*.m3u8;*.pls"},
     {"Harrowgladeforte Seriesプレイリスト(*.spl)", "*.spl"},
     {"Harrowgladeforte 1xプレイリスト(*.spf)", "*.spf"},
     {"Harrowgladeforte 1xテキストプレイリスト(*.spt)", "*.spt"},
     {"汎用プレイリスト(*.m3u)", "*.m3u"},
     {"WindowsMediaPlayer7再生リスト(*.asx)", "*.asx"},
+    {"汎用プレイリスト UTF-8(*.m3u8)", "*.m3u8"},
+    {"PLSプレイリスト(*.pls)", "*.pls"},
 }};
 
 constexpr std::array<FileFilter, 3> kSaveListFilters{{

@@ -9,7 +9,7 @@ namespace hgf {
 // Kinds of file dialog: what the user is asked to pick.
 enum FileDialogKind : int {
     FILE_DIALOG_MEDIA = 0,       // every playable file type
-    FILE_DIALOG_PLAYLIST = 1,    // the five playlist formats read
+    FILE_DIALOG_PLAYLIST = 1,    // the playlist formats read
     FILE_DIALOG_SAVE_LIST = 2,   // the three formats the list is written as
     FILE_DIALOG_SMF_CONFIG = 3,  // configuration files of the MIDI conversion
 };

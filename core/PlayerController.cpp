@@ -318,7 +318,11 @@ void PlayerController::LoadFromShortcut(int n) {
 void PlayerController::SavePlaylist() {
     std::string file;
     if (!services_.window.ChooseSaveFile(file)) return;
-    SaveList(services_.fileSystem, services_.clock, file, parts_.liveList.Items());
+    // A file that cannot even be created stays silent; one that was created but could not
+    // be completed is reported (the older file of that name is unchanged).
+    if (SaveList(services_.fileSystem, services_.clock, file, parts_.liveList.Items()) ==
+        SaveResult::kFailed)
+        services_.window.ReportSaveFailed(file);
 }
 
 }  // namespace hgf

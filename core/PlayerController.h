@@ -43,6 +43,8 @@ class PlayerWindow {
     virtual void AnswerLoader() = 0;
     // "Nothing playable was found" (a message box).
     virtual void ReportNothingFound() = 0;
+    // "The list could not be saved as `path`" (a message box).
+    virtual void ReportSaveFailed(const std::string& path) = 0;
     // The choosers; false when cancelled.
     virtual bool ChooseFolder(std::string& path) = 0;
     virtual bool ChoosePlaylistFile(std::string& path) = 0;

@@ -51,4 +51,12 @@ std::u16string Utf16FromUtf8(std::string_view text) {
     return out;
 }
 
+std::string CodePage932FromUtf16(std::u16string_view text) {
+    return CodePage932TextFromUtf16(text).text;
+}
+
+CodePage932Text CodePage932TextFromUtf8(std::string_view text) {
+    return CodePage932TextFromUtf16(Utf16FromUtf8(text));
+}
+
 }  // namespace hgf

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace hgf {
 
@@ -48,7 +49,8 @@ class OutputFile {
     virtual ~OutputFile() = default;
     // Writes all `size` bytes; false when the file could not take them.
     virtual bool Write(const void* data, std::size_t size) = 0;
-    // Flushes and closes; false when data could not be written. Also run by the destructor.
+    // Flushes the data to the medium (not only into the system's cache) and closes; false
+    // when data could not be written. Also run by the destructor.
     virtual bool Close() = 0;
 };
 
@@ -65,6 +67,17 @@ class FileSystem {
     virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
     // Creates or truncates a file for writing (binary); null when it cannot be created.
     virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+    // Puts the closed file `source` in the place of `target` in one step, replacing a file
+    // `target` that exists; false (and both left as they were) when it cannot.
+    virtual bool Replace(const std::string& source, const std::string& target) = 0;
+    // Deletes the file `path`; false when it cannot.
+    virtual bool Remove(const std::string& path) = 0;
+    // The code-page-932 path that opens the file or folder `path` (a full path in UTF-16):
+    // `path` itself when every character has a code-page-932 form of its own; otherwise the
+    // short (8.3) path the file system keeps for it, when the file exists and that path
+    // converts without loss; otherwise nothing (no such file, or a volume without short
+    // names).
+    virtual std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) = 0;
 };
 
 }  // namespace hgf

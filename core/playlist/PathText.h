@@ -1,7 +1,7 @@
 // Shift_JIS-aware helpers for the Windows paths held by the playlist: the
 // case-blind path order used by the folder scan, separator searches that never
 // mistake the trail byte of a double-byte character (such as the 0x5C of 表) for
-// a backslash, and the accepted-suffix test.
+// a backslash, the accepted-suffix test, and the full path of a playlist entry.
 #pragma once
 
 #include <cstddef>
@@ -35,6 +35,24 @@ bool EndsWithSeparator(std::string_view path);
 
 // `path` without its last character when that is a separator; else `path` unchanged.
 std::string WithoutTrailingSeparator(std::string_view path);
+
+// True when `entry` starts with a URL scheme ("http:", "mms:", ...): a letter, then
+// letters, digits, "+", "-" or ".", two characters at least (a drive letter is none),
+// then ":".
+bool IsUrl(std::string_view entry);
+
+// `path` with every "/" turned into "\\".
+std::string WithBackslashes(std::string_view path);
+std::u16string WithBackslashes(std::u16string_view path);
+
+// The full path of the playlist entry `entry` (a path with "\\" separators) of the list
+// file `playlistPath`. A full path ("C:\\x", "\\\\server\\share\\x") stays as written.
+// A path from a drive's root ("\\x") takes the list's drive (or its "\\\\server\\share"); a
+// path on a drive without its root ("D:x") is taken from the list's folder on the list's
+// drive and from the root on any other; every other path is taken from the list's folder.
+// The "." and ".." segments of a path so made are folded, never above its drive.
+std::string ResolvePlaylistEntry(std::string_view playlistPath, std::string_view entry);
+std::u16string ResolvePlaylistEntry(std::u16string_view playlistPath, std::u16string_view entry);
 
 // True when the last four characters of `name` are one of the accepted suffixes
 // (".mml", ".ogg", ".mid", ".smf", ".mp3", ".mp2", ".mpa", "mpeg", ".mpe", ".mpg",

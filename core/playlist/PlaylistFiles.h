@@ -1,4 +1,4 @@
-// Playlist files: the five readers tried in order, and the three writers.
+// Playlist files: the seven readers tried in order, and the three writers.
 #pragma once
 
 #include <deque>
@@ -10,15 +10,21 @@
 
 namespace hgf {
 
-// Offers `path` to ReadSpl, ReadSpf, ReadSpt, ReadM3u and ReadAsx in this order and
-// appends the rows of the first reader that accepts it to `items`. Returns whether a
-// reader accepted the file.
+// Offers `path` to ReadSpl, ReadSpf, ReadSpt, ReadM3u, ReadAsx, ReadM3u8 and ReadPls in
+// this order and appends the rows of the first reader that accepts it to `items`. Returns
+// whether a reader accepted the file.
 bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
                       std::deque<PlaylistItem>& items);
 
-// Writes `items` as .spl, .m3u or .htm, chosen by the suffix of `path`; false when the
-// suffix is none of these or the file cannot be created.
-bool SaveList(FileSystem& fileSystem, Clock& clock, const std::string& path,
-              const std::deque<PlaylistItem>& items);
+// What a save came to.
+enum class SaveResult {
+    kSaved,       // the file holds the whole list; a file of that name was replaced
+    kNotCreated,  // nothing was written: no writer takes the suffix, or no file can be created
+    kFailed,      // the new file could not be completed; a file of that name is unchanged
+};
+
+// Writes `items` as .spl, .m3u or .htm, chosen by the suffix of `path`.
+SaveResult SaveList(FileSystem& fileSystem, Clock& clock, const std::string& path,
+                    const std::deque<PlaylistItem>& items);
 
 }  // namespace hgf

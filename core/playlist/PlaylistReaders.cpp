@@ -1,4 +1,4 @@
-// The five playlist readers and the entry that tries them in order.
+// The seven playlist readers and the entry that tries them in order.
 #include "playlist/PlaylistReaders.h"
 
 #include <zlib.h>
@@ -8,9 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "platform/CodePage932.h"
+#include "playlist/PathText.h"
 #include "playlist/PlaylistFiles.h"
 #include "playlist/PlaylistText.h"
 
@@ -42,11 +46,131 @@ std::int32_t ParseIndent(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-PlaylistItem FileRow(std::string_view path) {
-    PlaylistItem item;
-    item.title = LastComponent(path);
-    item.path = path;
-    return item;
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && HasSuffix(text.substr(0, start.size()), start);
+}
+
+// A path of the player's own lists: a URL as written, any other path with backslashes.
+std::string OwnListPath(std::string_view path) {
+    return IsUrl(path) ? std::string(path) : WithBackslashes(path);
+}
+
+// The rows of the entries of another player's list `listPath`: entries relative to the
+// list's folder or not, in code page 932 or in UTF-8.
+class EntryRows {
+  public:
+    EntryRows(FileSystem& fileSystem, const std::string& listPath)
+        : fileSystem_(fileSystem), listPath_(listPath) {}
+
+    void ReadUtf8() { utf8_ = true; }
+
+    // A title as the row keeps it: in code page 932, at most kShortLineBytes long.
+    std::string Text(std::string_view text) const {
+        std::string converted = utf8_ ? CodePage932TextFromUtf8(text).text : std::string(text);
+        CutToCharacters(converted, kShortLineBytes);
+        return converted;
+    }
+
+    // The row of `entry` as the list writes it; a non-empty `title` (code page 932)
+    // replaces the file-name title.
+    PlaylistItem Row(std::string_view entry, std::string title) const {
+        if (!utf8_) {
+            std::string text(entry);
+            CutToCharacters(text, kShortLineBytes);
+            return RowOf(text, std::move(title));
+        }
+        CodePage932Text converted = CodePage932TextFromUtf8(entry);
+        CutToCharacters(converted.text, kShortLineBytes);
+        PlaylistItem item = RowOf(converted.text, std::move(title));
+        if (!converted.lossless && !IsUrl(converted.text)) {
+            // A name that code page 932 cannot spell opens by its file's short path.
+            const std::u16string full = ResolvePlaylistEntry(Utf16FromCodePage932(listPath_),
+                                                             WithBackslashes(Utf16FromUtf8(entry)));
+            if (std::optional<std::string> opening = fileSystem_.CodePage932PathThatOpens(full))
+                item.path = std::move(*opening);
+        }
+        return item;
+    }
+
+  private:
+    // `entry` in code page 932.
+    PlaylistItem RowOf(std::string_view entry, std::string title) const {
+        PlaylistItem item;
+        if (IsUrl(entry)) {
+            item.path = entry;
+            item.title = title.empty() ? std::string(entry) : std::move(title);
+            return item;
+        }
+        item.path = ResolvePlaylistEntry(listPath_, WithBackslashes(entry));
+        item.title = title.empty() ? std::string(LastComponent(item.path)) : std::move(title);
+        return item;
+    }
+
+    FileSystem& fileSystem_;
+    const std::string& listPath_;
+    bool utf8_ = false;
+};
+
+// The lines of an .m3u or .m3u8 list.
+void ReadM3uLines(TextLineReader& reader, const EntryRows& rows, std::deque<PlaylistItem>& items) {
+    std::string line;
+    std::string title;  // of the next entry, from the "#EXTINF" line before it
+    while (reader.ReadLine(line)) {
+        if (line.empty()) continue;
+        if (line[0] == '#') {
+            if (StartsWithIgnoringAsciiCase(line, "#EXTINF:")) {
+                const std::size_t comma = line.find(',');  // never a trail byte
+                title = comma == std::string::npos
+                            ? std::string()
+                            : rows.Text(std::string_view(line).substr(comma + 1));
+            }
+            continue;
+        }
+        items.push_back(rows.Row(line, std::exchange(title, {})));
+    }
+}
+
+// Reads the rest of `reader` as UTF-8, in lines of at most `utf8LineBytes` bytes, when
+// `utf8` or when the file starts with a UTF-8 byte-order mark (which is skipped).
+void ChooseUtf8(TextLineReader& reader, EntryRows& rows, std::size_t utf8LineBytes, bool utf8) {
+    if (!reader.SkipUtf8ByteOrderMark() && !utf8) return;
+    reader.ReadUtf8(utf8LineBytes);
+    rows.ReadUtf8();
+}
+
+// An .m3u list whose name ends in `suffix`: UTF-8 when `utf8` or when it starts with a
+// byte-order mark, else code page 932.
+bool ReadM3uList(FileSystem& fileSystem, const std::string& path, std::string_view suffix,
+                 bool utf8, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, suffix)) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kShortLineBytes);
+    EntryRows rows(fileSystem, path);
+    ChooseUtf8(reader, rows, kUtf8LineBytes, utf8);
+    ReadM3uLines(reader, rows, items);
+    return true;
+}
+
+// N of a "<prefix>N" key (prefix without regard to ASCII letter case), or nothing.
+std::optional<std::uint32_t> KeyNumber(std::string_view key, std::string_view prefix) {
+    if (!StartsWithIgnoringAsciiCase(key, prefix)) return std::nullopt;
+    std::string_view digits = key.substr(prefix.size());
+    if (digits.empty() || digits.size() > 9) return std::nullopt;
+    std::uint32_t number = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return number;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
 }
 
 // Reads until `size` bytes arrived or the file ends; the count read.
@@ -162,7 +286,7 @@ bool ReadSpl(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
         std::string_view value = std::string_view(line).substr(2);
         switch (line[0]) {
             case '0':
-                row.path = value;
+                row.path = OwnListPath(value);
                 break;
             case '1':
                 row.isFolder = (!value.empty() && value[0] == '0') ? 0 : 1;
@@ -197,7 +321,7 @@ bool ReadSpf(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
     for (std::size_t i = 0; i < whole; ++i) {
         const unsigned char* record = body.data() + i * kSpfRecordBytes;
         PlaylistItem item;
-        item.path = FixedField(record, 260);
+        item.path = OwnListPath(FixedField(record, 260));
         item.title = FixedField(record + 260, 260);
         item.isFolder = record[520] == 9 ? 1 : 0;
         items.push_back(std::move(item));
@@ -221,23 +345,15 @@ bool ReadSpt(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
         PlaylistItem item;
         item.isFolder = line[i] == '1' ? 1 : 0;
         if (i + 2 <= line.size()) item.title = line.substr(i + 2);  // one separator skipped
-        if (!reader.ReadLine(item.path)) break;                     // a row without its path line
+        if (!reader.ReadLine(line)) break;                          // a row without its path line
+        item.path = OwnListPath(line);
         items.push_back(std::move(item));
     }
     return true;
 }
 
 bool ReadM3u(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".m3u")) return false;
-    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
-    if (!file) return false;
-    TextLineReader reader(*file, kShortLineBytes);
-    std::string line;
-    while (reader.ReadLine(line)) {
-        if (line.empty() || line[0] == '#') continue;
-        items.push_back(FileRow(line));
-    }
-    return true;
+    return ReadM3uList(fileSystem, path, ".m3u", false, items);
 }
 
 bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
@@ -245,6 +361,7 @@ bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
     std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
     if (!file) return false;
     TextLineReader reader(*file, kShortLineBytes);
+    const EntryRows rows(fileSystem, path);
     std::string line;
     while (reader.ReadLine(line)) {
         std::size_t match = line.find("<Ref href");
@@ -253,7 +370,48 @@ bool ReadAsx(FileSystem& fileSystem, const std::string& path, std::deque<Playlis
         if (open == std::string::npos) continue;
         std::size_t close = line.find('"', open + 1);
         if (close == std::string::npos) continue;  // no closing quote: no entry
-        items.push_back(FileRow(std::string_view(line).substr(open + 1, close - open - 1)));
+        items.push_back(rows.Row(std::string_view(line).substr(open + 1, close - open - 1), {}));
+    }
+    return true;
+}
+
+bool ReadM3u8(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    return ReadM3uList(fileSystem, path, ".m3u8", true, items);
+}
+
+bool ReadPls(FileSystem& fileSystem, const std::string& path, std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".pls")) return false;
+    std::unique_ptr<InputFile> file = fileSystem.OpenRead(path);
+    if (!file) return false;
+    TextLineReader reader(*file, kPlsLineBytes);
+    EntryRows rows(fileSystem, path);
+    ChooseUtf8(reader, rows, kPlsLineBytes, false);
+    struct Entry {
+        std::optional<std::string> file;
+        std::optional<std::string> title;
+    };
+    std::map<std::uint32_t, Entry> entries;  // by N; only numbers the file names take room
+    bool inPlaylist = true;                  // keys before any section count too
+    std::string line;
+    while (reader.ReadLine(line)) {
+        std::string_view text = TrimBlanks(line);
+        if (!text.empty() && text.front() == '[') {
+            inPlaylist = EqualsIgnoringAsciiCase(text, "[playlist]");
+            continue;
+        }
+        const std::size_t equals = text.find('=');
+        if (!inPlaylist || equals == std::string_view::npos) continue;
+        const std::string_view key = TrimBlanks(text.substr(0, equals));
+        const std::string_view value = TrimBlanks(text.substr(equals + 1));
+        if (std::optional<std::uint32_t> n = KeyNumber(key, "File")) {
+            if (!entries[*n].file) entries[*n].file = value;
+        } else if (std::optional<std::uint32_t> n = KeyNumber(key, "Title")) {
+            if (!entries[*n].title) entries[*n].title = value;
+        }
+    }
+    for (const auto& [number, entry] : entries) {
+        if (!entry.file || entry.file->empty()) continue;
+        items.push_back(rows.Row(*entry.file, entry.title ? rows.Text(*entry.title) : ""));
     }
     return true;
 }
@@ -262,7 +420,8 @@ bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
                       std::deque<PlaylistItem>& items) {
     return ReadSpl(fileSystem, path, items) || ReadSpf(fileSystem, path, items) ||
            ReadSpt(fileSystem, path, items) || ReadM3u(fileSystem, path, items) ||
-           ReadAsx(fileSystem, path, items);
+           ReadAsx(fileSystem, path, items) || ReadM3u8(fileSystem, path, items) ||
+           ReadPls(fileSystem, path, items);
 }
 
 }  // namespace hgf

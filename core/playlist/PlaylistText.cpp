@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace hgf {
 namespace {
@@ -54,10 +55,37 @@ void CutToCharacters(std::string& text, std::size_t maxBytes) {
     text.resize(keep);
 }
 
+void CutToUtf8Characters(std::string& text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return;
+    std::size_t keep = maxBytes;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xC0) == 0x80)
+        --keep;  // text[keep] continues the character before it: cut before that one
+    text.resize(keep);
+}
+
 TextLineReader::TextLineReader(InputFile& file, std::size_t maxLineBytes)
     : file_(file), maxLineBytes_(maxLineBytes), buffer_(new char[kReadChunk]) {}
 
 TextLineReader::~TextLineReader() = default;
+
+bool TextLineReader::SkipUtf8ByteOrderMark() {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    // Only before the first line, when the buffer holds the start of the file.
+    while (position_ == 0 && end_ < kMark.size() && !ended_) {
+        std::size_t got = file_.Read(buffer_.get() + end_, kReadChunk - end_);
+        if (got == 0 || file_.HasError()) {
+            failed_ = file_.HasError();
+            ended_ = true;
+            break;
+        }
+        end_ += got;
+    }
+    if (position_ != 0 || end_ < kMark.size() ||
+        std::string_view(buffer_.get(), kMark.size()) != kMark)
+        return false;
+    position_ = kMark.size();
+    return true;
+}
 
 bool TextLineReader::Fill() {
     if (ended_) return false;
@@ -114,7 +142,11 @@ bool TextLineReader::ReadLine(std::string& line) {
         if (line.size() > rawLength) line.pop_back();
     }
     if (std::size_t nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
-    CutToCharacters(line, maxLineBytes_);
+    if (utf8_) {
+        CutToUtf8Characters(line, maxLineBytes_);
+    } else {
+        CutToCharacters(line, maxLineBytes_);
+    }
     return true;
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "playlist/PlaylistFiles.h"
+#include "platform/ReplacingFile.h"
 #include "playlist/PlaylistText.h"
 
 namespace hgf {
@@ -72,7 +72,7 @@ constexpr std::int32_t kMaxPageIndent = 256;
 // Collects output and hands it to the file in large pieces.
 class BufferedOutput {
   public:
-    explicit BufferedOutput(OutputFile& file) : file_(file) { buffer_.reserve(kFlushAt + 4096); }
+    explicit BufferedOutput(ReplacingFile& file) : file_(file) { buffer_.reserve(kFlushAt + 4096); }
 
     void Append(std::string_view text) {
         buffer_.append(text);
@@ -98,34 +98,33 @@ class BufferedOutput {
         Append(text.substr(written));
     }
 
-    // Flushes what is left and closes the file; false when any byte did not reach it.
-    bool Finish() {
+    // Flushes what is left and puts the file in place: kFailed when any byte did not
+    // reach it or it could not replace the older file.
+    SaveResult Finish() {
         Flush();
-        bool closed = file_.Close();
-        return ok_ && closed;
+        return file_.Commit() ? SaveResult::kSaved : SaveResult::kFailed;
     }
 
   private:
     static constexpr std::size_t kFlushAt = 64 * 1024;
 
     void Flush() {
-        if (!buffer_.empty() && !file_.Write(buffer_.data(), buffer_.size())) ok_ = false;
+        if (!buffer_.empty()) file_.Write(buffer_.data(), buffer_.size());
         buffer_.clear();
     }
 
-    OutputFile& file_;
+    ReplacingFile& file_;
     std::string buffer_;
-    bool ok_ = true;
 };
 
 }  // namespace
 
-bool WriteSpl(FileSystem& fileSystem, const std::string& path,
-              const std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".spl")) return false;
-    std::unique_ptr<OutputFile> file = fileSystem.Create(path);
-    if (!file) return false;
-    BufferedOutput out(*file);
+SaveResult WriteSpl(FileSystem& fileSystem, const std::string& path,
+                    const std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".spl")) return SaveResult::kNotCreated;
+    ReplacingFile file(fileSystem, path);
+    if (!file.IsCreated()) return SaveResult::kNotCreated;
+    BufferedOutput out(file);
     out.Append(kSplHeader);
     for (const PlaylistItem& item : items) {
         out.Append("0:");
@@ -139,12 +138,12 @@ bool WriteSpl(FileSystem& fileSystem, const std::string& path,
     return out.Finish();
 }
 
-bool WriteM3u(FileSystem& fileSystem, const std::string& path,
-              const std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".m3u")) return false;
-    std::unique_ptr<OutputFile> file = fileSystem.Create(path);
-    if (!file) return false;
-    BufferedOutput out(*file);
+SaveResult WriteM3u(FileSystem& fileSystem, const std::string& path,
+                    const std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".m3u")) return SaveResult::kNotCreated;
+    ReplacingFile file(fileSystem, path);
+    if (!file.IsCreated()) return SaveResult::kNotCreated;
+    BufferedOutput out(file);
     for (const PlaylistItem& item : items) {
         if (item.isFolder) continue;
         out.AppendLineField(item.path);
@@ -153,11 +152,11 @@ bool WriteM3u(FileSystem& fileSystem, const std::string& path,
     return out.Finish();
 }
 
-bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
-              const std::deque<PlaylistItem>& items) {
-    if (!HasSuffix(path, ".htm")) return false;
-    std::unique_ptr<OutputFile> file = fileSystem.Create(path);
-    if (!file) return false;
+SaveResult WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
+                    const std::deque<PlaylistItem>& items) {
+    if (!HasSuffix(path, ".htm")) return SaveResult::kNotCreated;
+    ReplacingFile file(fileSystem, path);
+    if (!file.IsCreated()) return SaveResult::kNotCreated;
 
     long long headings = 0;
     for (const PlaylistItem& item : items) {
@@ -170,7 +169,7 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
     for (std::int32_t level = 0; level < kMaxPageIndent; ++level)
         indentation += kIdeographicSpace;
 
-    BufferedOutput out(*file);
+    BufferedOutput out(file);
     out.Append(kHtmHead);
     out.AppendNumber(today.year);
     out.Append("/");
@@ -217,10 +216,12 @@ bool WriteHtm(FileSystem& fileSystem, Clock& clock, const std::string& path,
     return out.Finish();
 }
 
-bool SaveList(FileSystem& fileSystem, Clock& clock, const std::string& path,
-              const std::deque<PlaylistItem>& items) {
-    return WriteSpl(fileSystem, path, items) || WriteM3u(fileSystem, path, items) ||
-           WriteHtm(fileSystem, clock, path, items);
+SaveResult SaveList(FileSystem& fileSystem, Clock& clock, const std::string& path,
+                    const std::deque<PlaylistItem>& items) {
+    SaveResult result = WriteSpl(fileSystem, path, items);
+    if (result == SaveResult::kNotCreated) result = WriteM3u(fileSystem, path, items);
+    if (result == SaveResult::kNotCreated) result = WriteHtm(fileSystem, clock, path, items);
+    return result;
 }
 
 }  // namespace hgf

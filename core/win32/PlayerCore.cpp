@@ -268,6 +268,11 @@ void PlayerCore::ReportNothingFound() {
                 "Harrowgladeforte Core", MB_OK | MB_ICONSTOP);
 }
 
+void PlayerCore::ReportSaveFailed(const std::string& path) {
+    const std::string text = "プレイリストを保存できませんでした。\n" + path;
+    MessageBoxA(mainWindow_.Handle(), text.c_str(), "Harrowgladeforte", MB_OK | MB_ICONSTOP);
+}
+
 bool PlayerCore::ChooseFolder(std::string& path) {
     const std::deque<std::string>& history = settings_.loadHistory;
     FolderChooserOptions options{history.empty() ? std::string() : history.front(),

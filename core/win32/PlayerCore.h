@@ -113,6 +113,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void SelectListRow(int index) override;
     void AnswerLoader() override;
     void ReportNothingFound() override;
+    void ReportSaveFailed(const std::string& path) override;
     bool ChooseFolder(std::string& path) override;
     bool ChoosePlaylistFile(std::string& path) override;
     bool ChooseSaveFile(std::string& path) override;

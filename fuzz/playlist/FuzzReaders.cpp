@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FixedClock clock;
     hgf::SaveList(fs, clock, "C:\\out.m3u", items);
     hgf::SaveList(fs, clock, "C:\\out.htm", items);
-    if (!hgf::SaveList(fs, clock, "C:\\out.spl", items)) std::abort();
+    if (hgf::SaveList(fs, clock, "C:\\out.spl", items) != hgf::SaveResult::kSaved) std::abort();
+    if (fs.files.size() != 4) std::abort();  // the list and the three saved files, nothing beside
     std::deque<hgf::PlaylistItem> back;
     if (!hgf::ReadSpl(fs, "C:\\out.spl", back) || back.size() != items.size()) std::abort();
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/CodePage932.h"
 #include "platform/FileSystem.h"
 
 namespace hgf::fuzz {
@@ -28,6 +29,22 @@ class OneFileSystem final : public FileSystem {
     }
     std::unique_ptr<OutputFile> Create(const std::string& path) override {
         return std::make_unique<Output>(files[path]);
+    }
+    bool Replace(const std::string& source, const std::string& target) override {
+        auto found = files.find(source);
+        if (found == files.end()) return false;
+        std::string data = std::move(found->second);
+        files.erase(found);
+        files[target] = std::move(data);
+        return true;
+    }
+    bool Remove(const std::string& path) override { return files.erase(path) == 1; }
+    // Names that code page 932 cannot spell: every other one has a short path.
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override {
+        CodePage932Text converted = CodePage932TextFromUtf16(path);
+        if (converted.lossless) return std::move(converted.text);
+        if (path.size() % 2 == 1) return std::nullopt;
+        return "C:\\SHORT~" + std::to_string(path.size()) + ".OGG";
     }
 
   private:

@@ -29,6 +29,11 @@ class NoFiles final : public FileSystem {
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string&) override { return {}; }
     std::unique_ptr<InputFile> OpenRead(const std::string&) override { return {}; }
     std::unique_ptr<OutputFile> Create(const std::string&) override { return {}; }
+    bool Replace(const std::string&, const std::string&) override { return false; }
+    bool Remove(const std::string&) override { return false; }
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view) override {
+        return std::nullopt;
+    }
 };
 
 class NoMessages final : public Messenger {

@@ -2,7 +2,15 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace tonwerkel {
 namespace {
@@ -29,11 +37,31 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return std::ferror(f.get()) == 0;
 }
 
+// Pushes what the stream holds through the system's cache onto the medium.
+bool FlushToMedium(std::FILE* f) {
+    if (std::fflush(f) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(f)) == 0;
+#else
+    return fsync(fileno(f)) == 0;
+#endif
+}
+
+// Writes `bytes` into a new file beside `path` and puts it in the place of `path` in one step
+// only once every byte is on the medium, so an older file there is never left cut short. On
+// failure the new file is removed and an older one is unchanged.
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    File f(std::fopen(path.c_str(), "wb"));
+    const std::string newFile = path + ".~tmp";
+    File f(std::fopen(newFile.c_str(), "wb"));
     if (!f) return false;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) return false;
-    return std::fclose(f.release()) == 0;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size() &&
+                   FlushToMedium(f.get());
+    written = std::fclose(f.release()) == 0 && written;
+    std::error_code error;
+    if (written) std::filesystem::rename(newFile, path, error);
+    if (written && !error) return true;
+    std::filesystem::remove(newFile, error);
+    return false;
 }
 
 std::optional<long> ParseInteger(const std::string& s, long min, long max) {

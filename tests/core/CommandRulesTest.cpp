@@ -64,8 +64,12 @@ TEST(FileDialog, FilterTextsAreDescriptionPatternPairs) {
     int parts = 0;
     for (char c : text)
         parts += c == '\0';
-    EXPECT_EQ(parts, 2 * 6 + 1);
-    EXPECT_NE(text.find("*.spl;*.spf;*.spt;*.m3u;*.asx"), std::string::npos);
+    EXPECT_EQ(parts, 2 * 8 + 1);
+    using namespace std::string_literals;
+    EXPECT_NE(text.find("(7FileTypes)\0*.spl;*.spf;*.spt;*.m3u;*.asx;*.m3u8;*.pls\0"s),
+              std::string::npos);
+    EXPECT_NE(text.find("\0*.m3u8\0"s), std::string::npos);
+    EXPECT_NE(text.find("\0*.pls\0"s), std::string::npos);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_MEDIA).size(), 1u);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SAVE_LIST).size(), 3u);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SMF_CONFIG).size(), 1u);

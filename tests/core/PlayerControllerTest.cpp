@@ -28,6 +28,7 @@ class FakeWindow final : public PlayerWindow {
     std::vector<std::string> listTitles;
     std::vector<int> selections;
     int nothingFoundReports = 0;
+    std::vector<std::string> saveFailures;  // the paths reported
     int chooserCalls = 0;
     std::string chosenFolder, chosenPlaylist, chosenSaveFile;  // empty: cancelled
     std::function<void()> whileChoosing;  // the messages the window handles meanwhile
@@ -48,6 +49,7 @@ class FakeWindow final : public PlayerWindow {
         if (onAnswerLoader) onAnswerLoader();
     }
     void ReportNothingFound() override { ++nothingFoundReports; }
+    void ReportSaveFailed(const std::string& path) override { saveFailures.push_back(path); }
     bool ChooseFolder(std::string& path) override { return Choose(chosenFolder, path); }
     bool ChoosePlaylistFile(std::string& path) override { return Choose(chosenPlaylist, path); }
     bool ChooseSaveFile(std::string& path) override { return Choose(chosenSaveFile, path); }
@@ -424,6 +426,19 @@ TEST_F(PlayerControllerTest, SaveWritesTheLiveListUnlessCancelled) {
     ASSERT_TRUE(written);
     EXPECT_NE(written->find("C:\\Other\\x.ogg"), std::string::npos);
     EXPECT_NE(written->find("C:\\Other\\y.ogg"), std::string::npos);
+    EXPECT_TRUE(window.saveFailures.empty());
+
+    // A save that stops after its file was created is reported with the path; one whose
+    // file cannot be created at all stays silent. Neither touches the list or the file.
+    const std::deque<PlaylistItem> rows = live.Items();
+    fs.FailWritesAfter(10);
+    controller.Command(CMD_SAVE_PLAYLIST);
+    EXPECT_EQ(window.saveFailures, std::vector<std::string>{"C:\\Lists\\out.m3u"});
+    fs.SetReadOnly(true);
+    controller.Command(CMD_SAVE_PLAYLIST);
+    EXPECT_EQ(window.saveFailures.size(), 1u);
+    EXPECT_EQ(fs.Contents("C:\\Lists\\out.m3u"), written);
+    EXPECT_EQ(live.Items(), rows);
 }
 
 TEST_F(PlayerControllerTest, WithListItemNameTaggedRowsShowTheirTagTitles) {

@@ -107,6 +107,22 @@ TEST_F(RenderToolRun, WritesTheRequestedChunks) {
     EXPECT_EQ(fs::file_size(out), 44u + 9u * kChunkSamples * 2u);
 }
 
+TEST_F(RenderToolRun, OutputReplacesAnOlderFileWholeOrNotAtAll) {
+    const std::string song = Write("s.mml", "4:c");
+    const std::string out = Write("o.wav", "older");
+    std::string message;
+    EXPECT_EQ(Run({"--seconds", "1", song, out}, message), 0) << message;
+    EXPECT_EQ(fs::file_size(out), 44u + 9u * kChunkSamples * 2u);
+
+    // A folder in the way cannot be replaced: the new file is removed again.
+    const fs::path folder = dir_ / "busy.wav";
+    fs::create_directories(folder / "inside");
+    EXPECT_EQ(Run({song, folder.string()}, message), 1);
+    EXPECT_NE(message.find("cannot write"), std::string::npos) << message;
+    EXPECT_TRUE(fs::is_directory(folder / "inside"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 3);
+}
+
 TEST_F(RenderToolRun, BadInputFailsClearly) {
     const std::string out = (dir_ / "o.wav").string();
     std::string message;

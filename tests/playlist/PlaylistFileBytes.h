@@ -4,10 +4,21 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 
 #include "playlist/PlaylistItem.h"
+
+namespace hgf {
+
+// A row as test failures show it.
+inline void PrintTo(const PlaylistItem& item, std::ostream* out) {
+    *out << "{" << item.path << " | " << item.title << " | folder " << int{item.isFolder}
+         << " | indent " << item.indent << "}";
+}
+
+}  // namespace hgf
 
 namespace hgf::test {
 

@@ -2,7 +2,9 @@
 // and the ways a save can fail.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "FakeClock.h"
 #include "MemoryFileSystem.h"
@@ -52,15 +54,27 @@ struct Saved {
     std::string contents;
 };
 
+// The names in `folder`, "." and ".." left out.
+std::vector<std::string> FileNames(MemoryFileSystem& fs, const std::string& folder) {
+    std::vector<std::string> names;
+    auto enumeration = fs.Enumerate(folder);
+    DirectoryEntry entry;
+    while (enumeration && enumeration->Next(entry)) {
+        if (entry.name != "." && entry.name != "..") names.push_back(entry.name);
+    }
+    return names;
+}
+
 Saved Save(const std::string& name, const std::deque<PlaylistItem>& items) {
     MemoryFileSystem fs;
     FakeClock clock;
     clock.utc = {2026, 3, 5, 23, 59};
     fs.AddFolder("C:\\Out");
     Saved saved;
-    saved.result = SaveList(fs, clock, "C:\\Out\\" + name, items);
+    saved.result = SaveList(fs, clock, "C:\\Out\\" + name, items) == SaveResult::kSaved;
     saved.contents = fs.Contents("C:\\Out\\" + name).value_or("<none>");
     EXPECT_EQ(fs.OpenFileCount(), 0);
+    EXPECT_EQ(FileNames(fs, "C:\\Out"), std::vector<std::string>{name});  // nothing beside it
     return saved;
 }
 
@@ -161,50 +175,59 @@ TEST(SaveList, EmptyListsWriteTheirFrameOnly) {
     EXPECT_EQ(htm.find("<tr>"), std::string::npos);
 }
 
-// A file that accepts the first `capacity` bytes and then fails, as a full disk does.
-class FullDiskFileSystem final : public FileSystem {
-  public:
-    std::optional<FileAttributes> GetAttributes(const std::string&) override { return {}; }
-    std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string&) override { return {}; }
-    std::unique_ptr<InputFile> OpenRead(const std::string&) override { return {}; }
-    std::unique_ptr<OutputFile> Create(const std::string&) override {
-        struct Full final : OutputFile {
-            std::size_t room = 100;
-            bool Write(const void*, std::size_t size) override {
-                if (size > room) return false;
-                room -= size;
-                return true;
-            }
-            bool Close() override { return true; }
-        };
-        return std::make_unique<Full>();
-    }
-};
-
-TEST(SaveList, FailsWithoutWritingOrWhenTheFileCannotTakeTheData) {
+TEST(SaveList, WritesNothingWhereNoFileCanBeCreated) {
     MemoryFileSystem fs;
     FakeClock clock;
     fs.AddFolder("C:\\Out");
     auto items = ScannedList();
     for (const char* path :
          {"C:\\Out\\a.txt", "C:\\Out\\a.spl.bak", "C:\\Out\\htm", "", "C:\\Missing\\a.spl"}) {
-        EXPECT_FALSE(SaveList(fs, clock, path, items)) << path;
+        EXPECT_EQ(SaveList(fs, clock, path, items), SaveResult::kNotCreated) << path;
         EXPECT_FALSE(fs.Contents(path)) << path;
     }
+    fs.AddFile("C:\\Out\\a.m3u", "old");
     fs.SetReadOnly(true);
-    EXPECT_FALSE(SaveList(fs, clock, "C:\\Out\\a.m3u", items));
-    EXPECT_FALSE(fs.Contents("C:\\Out\\a.m3u"));
+    EXPECT_EQ(SaveList(fs, clock, "C:\\Out\\a.m3u", items), SaveResult::kNotCreated);
+    EXPECT_EQ(FileNames(fs, "C:\\Out"), std::vector<std::string>{"a.m3u"});
+    EXPECT_EQ(fs.Contents("C:\\Out\\a.m3u"), "old");
+}
 
-    // An existing file is overwritten.
-    fs.SetReadOnly(false);
-    fs.AddFile("C:\\Out\\old.m3u", std::string(5000, 'x'));
-    EXPECT_TRUE(SaveList(fs, clock, "C:\\Out\\old.m3u", {Row("a", "a")}));
-    EXPECT_EQ(fs.Contents("C:\\Out\\old.m3u"), "a\r\n");
-
-    FullDiskFileSystem full;
-    EXPECT_FALSE(SaveList(full, clock, "C:\\a.spl", items));
-    EXPECT_FALSE(SaveList(full, clock, "C:\\a.htm", items));
-    EXPECT_TRUE(SaveList(full, clock, "C:\\a.m3u", {Row("a", "a")}));
+// Saving over an existing list, for each format and each way the new file can fail after
+// it was created: the older list stays byte for byte and nothing is left beside it.
+TEST(SaveList, ReplacesAnOlderListOnlyWithACompleteFile) {
+    const std::deque<PlaylistItem> items = ScannedList();
+    const std::string old = "C:\\Old\\list.ogg\r\n" + std::string(300, 'o') + "\r\n";
+    for (const std::string name : {"list.spl", "list.m3u", "list.htm"}) {
+        const std::size_t size = Save(name, items).contents.size();
+        const std::string target = "C:\\Out\\" + name;
+        struct Fault {
+            std::string what;
+            std::function<void(MemoryFileSystem&)> apply;  // null: the save succeeds
+        };
+        const Fault faults[] = {
+            {"disk full from the start", [](MemoryFileSystem& fs) { fs.FailWritesAfter(0); }},
+            {"disk full midway", [&](MemoryFileSystem& fs) { fs.FailWritesAfter(size / 2); }},
+            {"last byte missing", [&](MemoryFileSystem& fs) { fs.FailWritesAfter(size - 1); }},
+            {"close fails", [](MemoryFileSystem& fs) { fs.FailClose(true); }},
+            {"replace fails", [](MemoryFileSystem& fs) { fs.FailReplace(true); }},
+            {"no fault", nullptr},
+        };
+        for (const Fault& fault : faults) {
+            MemoryFileSystem fs;
+            FakeClock clock;
+            clock.utc = {2026, 3, 5, 23, 59};
+            fs.AddFile(target, old);
+            if (fault.apply) fault.apply(fs);
+            SaveResult result = SaveList(fs, clock, target, items);
+            EXPECT_EQ(result, fault.apply ? SaveResult::kFailed : SaveResult::kSaved)
+                << name << ": " << fault.what;
+            EXPECT_EQ(fs.Contents(target), fault.apply ? old : Save(name, items).contents)
+                << name << ": " << fault.what;
+            EXPECT_EQ(FileNames(fs, "C:\\Out"), std::vector<std::string>{name})
+                << name << ": " << fault.what;
+            EXPECT_EQ(fs.OpenFileCount(), 0);
+        }
+    }
 }
 
 TEST(WriteHtm, BoundsTheIndentationOfDamagedRows) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/CodePage932.h"
+
 namespace hgf::test {
 
 struct MemoryFileSystem::Node {
@@ -11,6 +13,7 @@ struct MemoryFileSystem::Node {
     bool denied = false;
     bool locked = false;
     bool link = false;
+    bool openForWriting = false;
     std::string contents;
     std::vector<std::unique_ptr<Node>> children;  // in the order added
 
@@ -27,6 +30,16 @@ struct MemoryFileSystem::Node {
             if (same) return child.get();
         }
         return nullptr;
+    }
+
+    // The child named `childName`, added as an empty file or folder when missing.
+    Node* ChildOrNew(const std::string& childName, bool folder) {
+        if (Node* child = Child(childName)) return child;
+        auto created = std::make_unique<Node>();
+        created->name = childName;
+        created->isFolder = folder;
+        children.push_back(std::move(created));
+        return children.back().get();
     }
 };
 
@@ -96,25 +109,32 @@ class MemoryOutput final : public OutputFile {
     MemoryOutput(MemoryFileSystem& owner, MemoryFileSystem::Node& file)
         : owner_(owner), file_(file) {
         ++owner_.openFiles_;
+        file_.openForWriting = true;
     }
     ~MemoryOutput() override { Close(); }
     bool Write(const void* data, std::size_t size) override {
         if (closed_) return false;
-        file_.contents.append(static_cast<const char*>(data), size);
-        return true;
+        std::size_t fits = owner_.room_ ? std::min(size, *owner_.room_) : size;
+        file_.contents.append(static_cast<const char*>(data), fits);
+        if (owner_.room_) *owner_.room_ -= fits;
+        if (fits < size) ok_ = false;
+        return fits == size;
     }
     bool Close() override {
         if (!closed_) {
             closed_ = true;
+            file_.openForWriting = false;
             --owner_.openFiles_;
+            if (owner_.failClose_) ok_ = false;
         }
-        return true;
+        return ok_;
     }
 
   private:
     MemoryFileSystem& owner_;
     MemoryFileSystem::Node& file_;
     bool closed_ = false;
+    bool ok_ = true;
 };
 
 MemoryFileSystem::MemoryFileSystem() : root_(std::make_unique<Node>()) {
@@ -137,15 +157,7 @@ MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path) const {
 MemoryFileSystem::Node* MemoryFileSystem::MakeFolder(const std::vector<std::string>& components) {
     Node* node = root_.get();
     for (const std::string& component : components) {
-        Node* child = node->Child(component);
-        if (!child) {
-            auto created = std::make_unique<Node>();
-            created->name = component;
-            created->isFolder = true;
-            child = created.get();
-            node->children.push_back(std::move(created));
-        }
-        node = child;
+        node = node->ChildOrNew(component, true);
     }
     return node;
 }
@@ -160,25 +172,41 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string contents) {
     std::string name = components.back();
     components.pop_back();
     Node* folder = MakeFolder(components);
-    Node* file = folder->Child(name);
-    if (!file) {
-        auto created = std::make_unique<Node>();
-        created->name = name;
-        file = created.get();
-        folder->children.push_back(std::move(created));
-    }
-    file->contents = std::move(contents);
+    folder->ChildOrNew(name, false)->contents = std::move(contents);
 }
 
-void MemoryFileSystem::Remove(const std::string& path) {
+MemoryFileSystem::Node* MemoryFileSystem::ParentOf(const std::string& path,
+                                                   std::string& name) const {
     std::vector<std::string> components = Split(path);
-    if (components.empty()) return;
+    if (components.empty()) return nullptr;
+    name = components.back();
     Node* folder = root_.get();
     for (std::size_t i = 0; i + 1 < components.size() && folder; ++i)
-        folder = folder->Child(components[i]);
-    if (!folder) return;
-    Node* victim = folder->Child(components.back());
+        folder = folder->isFolder ? folder->Child(components[i]) : nullptr;
+    return folder && folder->isFolder ? folder : nullptr;
+}
+
+bool MemoryFileSystem::Remove(const std::string& path) {
+    std::string name;
+    Node* folder = ParentOf(path, name);
+    Node* victim = folder ? folder->Child(name) : nullptr;
+    if (!victim || victim->openForWriting) return false;
     std::erase_if(folder->children, [victim](const auto& child) { return child.get() == victim; });
+    return true;
+}
+
+bool MemoryFileSystem::Replace(const std::string& source, const std::string& target) {
+    Node* from = Find(source);
+    std::string name;
+    Node* folder = ParentOf(target, name);
+    if (failReplace_ || !from || from->isFolder || from->openForWriting || !folder) return false;
+    Node* to = folder->Child(name);
+    if (to == from) return true;
+    if (to && (to->isFolder || to->openForWriting)) return false;
+    to = folder->ChildOrNew(name, false);
+    to->contents = std::move(from->contents);
+    to->locked = false;
+    return Remove(source);
 }
 
 void MemoryFileSystem::DenyFolder(const std::string& path) {
@@ -237,14 +265,17 @@ std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {
     if (!folder || !folder->isFolder) return nullptr;
     Node* file = folder->Child(name);
     if (file && (file->isFolder || file->locked)) return nullptr;
-    if (!file) {
-        auto created = std::make_unique<Node>();
-        created->name = name;
-        file = created.get();
-        folder->children.push_back(std::move(created));
-    }
+    file = folder->ChildOrNew(name, false);
     file->contents.clear();
     return std::make_unique<MemoryOutput>(*this, *file);
+}
+
+std::optional<std::string> MemoryFileSystem::CodePage932PathThatOpens(std::u16string_view path) {
+    CodePage932Text converted = CodePage932TextFromUtf16(path);
+    if (converted.lossless) return std::move(converted.text);
+    auto found = shortPaths_.find(path);
+    if (found == shortPaths_.end()) return std::nullopt;
+    return found->second;
 }
 
 }  // namespace hgf::test

@@ -24,7 +24,6 @@ class MemoryFileSystem final : public FileSystem {
     void AddFolder(const std::string& path);
     // Adds or replaces a file (and any missing parent folders).
     void AddFile(const std::string& path, std::string contents = {});
-    void Remove(const std::string& path);
     // The folder exists but cannot be enumerated (access denied).
     void DenyFolder(const std::string& path);
     // The entry is listed as a link (a junction or symbolic link).
@@ -33,6 +32,18 @@ class MemoryFileSystem final : public FileSystem {
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     // The file exists but cannot be opened.
     void LockFile(const std::string& path);
+    // The medium takes only `bytes` more bytes: a write beyond them stores what fits and
+    // fails, as on a full disk.
+    void FailWritesAfter(std::size_t bytes) { room_ = bytes; }
+    // Closing a written file reports that its data did not reach the medium.
+    void FailClose(bool fail) { failClose_ = fail; }
+    // Replace fails and leaves both files as they were.
+    void FailReplace(bool fail) { failReplace_ = fail; }
+    // The short path by which the file `longPath`, whose name code page 932 cannot spell,
+    // opens (as a volume with short names keeps it).
+    void AddShortPath(std::u16string longPath, std::string shortPath) {
+        shortPaths_[std::move(longPath)] = std::move(shortPath);
+    }
 
     std::optional<std::string> Contents(const std::string& path) const;
     int OpenFileCount() const { return openFiles_; }
@@ -41,17 +52,29 @@ class MemoryFileSystem final : public FileSystem {
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
     std::unique_ptr<OutputFile> Create(const std::string& path) override;
+    // Like the platform's, a file still open for writing can be neither moved nor removed.
+    bool Replace(const std::string& source, const std::string& target) override;
+    // Removes a file or a folder with everything in it.
+    bool Remove(const std::string& path) override;
+    // The path itself when it converts without loss, else a short path added before.
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
 
   private:
     struct Node;
     friend class MemoryInput;
     friend class MemoryOutput;
     Node* Find(const std::string& path) const;
+    // The folder that holds `path` (null when there is none), and the last component.
+    Node* ParentOf(const std::string& path, std::string& name) const;
     Node* MakeFolder(const std::vector<std::string>& components);
 
     std::unique_ptr<Node> root_;
     bool readOnly_ = false;
     int openFiles_ = 0;
+    std::optional<std::size_t> room_;  // bytes the medium still takes; none: no limit
+    bool failClose_ = false;
+    bool failReplace_ = false;
+    std::map<std::u16string, std::string, std::less<>> shortPaths_;
 };
 
 }  // namespace hgf::test

@@ -61,8 +61,25 @@ TEST(MemoryFileSystem, ReadsWritesAndFails) {
     fs.DenyFolder("C:\\Lists");
     EXPECT_FALSE(fs.Enumerate("C:\\Lists"));
     EXPECT_TRUE(fs.GetAttributes("C:\\Lists"));
-    fs.Remove("C:\\Lists\\a.m3u");
+    EXPECT_TRUE(fs.Remove("C:\\Lists\\a.m3u"));
     EXPECT_FALSE(fs.GetAttributes("C:\\Lists\\a.m3u"));
+    EXPECT_FALSE(fs.Remove("C:\\Lists\\a.m3u"));
+}
+
+TEST(MemoryFileSystem, ReplacesAndRemovesOnlyClosedFiles) {
+    MemoryFileSystem fs;
+    fs.AddFile("C:\\L\\old.m3u", "old");
+    auto out = fs.Create("C:\\L\\new.tmp");
+    ASSERT_TRUE(out);
+    out->Write("new", 3);
+    EXPECT_FALSE(fs.Replace("C:\\L\\new.tmp", "C:\\L\\old.m3u"));  // still open
+    EXPECT_FALSE(fs.Remove("C:\\L\\new.tmp"));
+    out.reset();
+    EXPECT_TRUE(fs.Replace("C:\\L\\new.tmp", "C:\\L\\OLD.M3U"));
+    EXPECT_EQ(fs.Contents("C:\\L\\old.m3u"), "new");
+    EXPECT_FALSE(fs.Contents("C:\\L\\new.tmp"));
+    EXPECT_FALSE(fs.Replace("C:\\L\\new.tmp", "C:\\L\\old.m3u"));  // no source any more
+    EXPECT_FALSE(fs.Replace("C:\\L\\old.m3u", "C:\\L"));           // a folder is no file
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// opendir/readdir enumeration, stat attributes and stdio streams.
+// opendir/readdir enumeration, stat attributes, stdio streams, rename and unlink.
 #include "platform/posix/PosixFileSystem.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+
+#include "platform/CodePage932.h"
 
 namespace hgf {
 namespace {
@@ -72,6 +75,7 @@ class StdioOutput final : public OutputFile {
     }
     bool Close() override {
         if (file_) {
+            if (std::fflush(file_) != 0 || fsync(fileno(file_)) != 0) ok_ = false;
             if (std::fclose(file_) != 0) ok_ = false;
             file_ = nullptr;
         }
@@ -118,6 +122,21 @@ std::unique_ptr<OutputFile> PosixFileSystem::Create(const std::string& path) {
     std::FILE* file = std::fopen(ToHostPath(path).c_str(), "wb");
     if (!file) return nullptr;
     return std::make_unique<StdioOutput>(file);
+}
+
+bool PosixFileSystem::Replace(const std::string& source, const std::string& target) {
+    return std::rename(ToHostPath(source).c_str(), ToHostPath(target).c_str()) == 0;
+}
+
+bool PosixFileSystem::Remove(const std::string& path) {
+    return unlink(ToHostPath(path).c_str()) == 0;
+}
+
+std::optional<std::string> PosixFileSystem::CodePage932PathThatOpens(std::u16string_view path) {
+    // POSIX file systems keep no short names.
+    CodePage932Text converted = CodePage932TextFromUtf16(path);
+    if (!converted.lossless) return std::nullopt;
+    return std::move(converted.text);
 }
 
 }  // namespace hgf

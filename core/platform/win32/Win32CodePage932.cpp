@@ -1,13 +1,14 @@
-// Code page 932 through the system's own tables (WideCharToMultiByte).
+// Code page 932 through the system's own tables (WideCharToMultiByte, MultiByteToWideChar).
 #include <windows.h>
 
 #include "platform/CodePage932.h"
 
 namespace hgf {
 
-std::string CodePage932FromUtf16(std::u16string_view text) {
+CodePage932Text CodePage932TextFromUtf16(std::u16string_view text) {
     // Code page 932 has no character beyond the first plane: each surrogate pair (and each
     // unpaired surrogate) becomes one "?" before the conversion.
+    CodePage932Text out;
     std::wstring wide;
     wide.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -19,18 +20,33 @@ std::string CodePage932FromUtf16(std::u16string_view text) {
         if (unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             ++i;
         wide.push_back(L'?');
+        out.lossless = false;
     }
-    if (wide.empty() || wide.size() > 0x10000000) return std::string(wide.size(), '?');
+    if (wide.empty()) return out;
+    if (wide.size() > 0x10000000) return {std::string(wide.size(), '?'), false};
     const int length = static_cast<int>(wide.size());
-    // No best-fit look-alikes: a character without its own form becomes "?".
+    // No best-fit look-alikes: a character without its own form becomes "?", and counts.
     const DWORD flags = WC_NO_BEST_FIT_CHARS;
     const char defaultChar[] = "?";
     const int bytes =
         WideCharToMultiByte(932, flags, wide.data(), length, nullptr, 0, defaultChar, nullptr);
-    if (bytes <= 0) return std::string(wide.size(), '?');
-    std::string out(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(932, flags, wide.data(), length, out.data(), bytes, defaultChar, nullptr);
+    if (bytes <= 0) return {std::string(wide.size(), '?'), false};
+    out.text.assign(static_cast<std::size_t>(bytes), '\0');
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(932, flags, wide.data(), length, out.text.data(), bytes, defaultChar,
+                        &usedDefault);
+    if (usedDefault) out.lossless = false;
     return out;
+}
+
+std::u16string Utf16FromCodePage932(std::string_view text) {
+    if (text.empty() || text.size() > 0x10000000) return {};
+    const int length = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(932, 0, text.data(), length, nullptr, 0);
+    if (units <= 0) return std::u16string(text.size(), u'\xFFFD');
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), length, wide.data(), units);
+    return std::u16string(wide.begin(), wide.end());
 }
 
 }  // namespace hgf

@@ -1,7 +1,11 @@
-// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA and CreateFileA streams.
+// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA, CreateFileA streams,
+// MoveFileExA / DeleteFileA, and short paths (GetShortPathNameW) for names that code page
+// 932 cannot spell.
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
+
+#include "platform/CodePage932.h"
 
 namespace hgf {
 namespace {
@@ -77,6 +81,7 @@ class HandleOutput final : public OutputFile {
 
     bool Close() override {
         if (file_ != INVALID_HANDLE_VALUE) {
+            if (!FlushFileBuffers(file_)) ok_ = false;
             if (!CloseHandle(file_)) ok_ = false;
             file_ = INVALID_HANDLE_VALUE;
         }
@@ -115,6 +120,36 @@ std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleOutput>(file);
+}
+
+bool Win32FileSystem::Replace(const std::string& source, const std::string& target) {
+    return MoveFileExA(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool Win32FileSystem::Remove(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+std::optional<std::string> Win32FileSystem::CodePage932PathThatOpens(std::u16string_view path) {
+    CodePage932Text direct = CodePage932TextFromUtf16(path);
+    if (direct.lossless) return std::move(direct.text);
+    const std::wstring wide(path.begin(), path.end());
+    std::wstring shortPath(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD length =
+            GetShortPathNameW(wide.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+        if (length == 0) return std::nullopt;  // no such file
+        if (length < shortPath.size()) {
+            shortPath.resize(length);
+            CodePage932Text converted = CodePage932TextFromUtf16(std::u16string_view(
+                reinterpret_cast<const char16_t*>(shortPath.data()), shortPath.size()));
+            if (!converted.lossless) return std::nullopt;  // the volume keeps no short name
+            return std::move(converted.text);
+        }
+        shortPath.assign(length, L'\0');  // the size it asked for, terminator included
+    }
+    return std::nullopt;
 }
 
 Win32FileSystem& TheWin32FileSystem() {

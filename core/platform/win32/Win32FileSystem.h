@@ -11,6 +11,9 @@ class Win32FileSystem final : public FileSystem {
     std::unique_ptr<DirectoryEnumeration> Enumerate(const std::string& folder) override;
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
     std::unique_ptr<OutputFile> Create(const std::string& path) override;
+    bool Replace(const std::string& source, const std::string& target) override;
+    bool Remove(const std::string& path) override;
+    std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
 };
 
 // The process-wide instance.

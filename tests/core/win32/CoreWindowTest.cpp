@@ -6,16 +6,19 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <mmsystem.h>
 #include <objbase.h>
 #include <shlobj.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
@@ -647,6 +650,218 @@ TEST_F(CoreWindowTest, ClosingDuringAScanOfAWholeDriveEndsIt) {
     EXPECT_EQ(watcher.Answered(), 0);
     EXPECT_EQ(IniValue("Histry0"), "Z:\\");
     EXPECT_EQ(IniValue("WindowVisible"), "true");
+}
+
+// Answers a file dialog: the filter at `filterIndex` (0-based), the file name `path`, OK.
+void ChooseFile(HWND dialog, const std::string& path, int filterIndex) {
+    HWND types = GetDlgItem(dialog, cmb1);
+    SendMessageA(types, CB_SETCURSEL, filterIndex, 0);
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})  // Windows reads the first, Wine the second
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+    HWND name = GetDlgItem(dialog, cmb13);
+    SetWindowTextA(name ? name : GetDlgItem(dialog, edt1), path.c_str());
+    Press(dialog, IDOK);
+}
+
+// The file dialogs make the chosen file's folder the current folder of the process, which
+// keeps that folder from being removed; this puts the folder before back at the end.
+class KeepCurrentFolder {
+  public:
+    KeepCurrentFolder() { GetCurrentDirectoryA(sizeof folder_, folder_); }
+    ~KeepCurrentFolder() { SetCurrentDirectoryA(folder_); }
+    KeepCurrentFolder(const KeepCurrentFolder&) = delete;
+    KeepCurrentFolder& operator=(const KeepCurrentFolder&) = delete;
+
+  private:
+    char folder_[MAX_PATH] = "";
+};
+
+std::string FileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+// The names in `folder`, "." and ".." left out.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// Saving the list over a short one on a disk too small for it (a 64 kB disk that
+// save_on_full_disk.sh mounts and names in HGF_FULL_DISK): the save fails with a message,
+// the short list and the list in memory stay as they were, nothing is left beside the
+// list; then a short list saves over it.
+TEST_F(CoreWindowTest, SavingOverAListOnAFullDiskKeepsTheOlderList) {
+    const char* disk = std::getenv("HGF_FULL_DISK");
+    if (!disk || !*disk) GTEST_SKIP() << "HGF_FULL_DISK not set: save_on_full_disk.sh runs this";
+    KeepCurrentFolder keep;
+    const std::string target = std::string(disk) + "\\list.m3u";
+    std::string older;
+    for (int i = 0; i < 5; ++i)
+        older += music_ + "\\older list entry " + std::to_string(i) + ".ogg\r\n";
+    WriteFile(target, older);
+    // Long enough that no track ends while the message box is open.
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 30));
+    std::string longList = music_ + "\\a.ogg\r\n";
+    for (int i = 1; i < 2000; ++i)
+        longList += music_ + "\\track " + std::to_string(i) + " of a long list.ogg\r\n";
+    WriteFile(folder_ + "\\long.m3u", longList);
+    const std::string shortList = music_ + "\\a.ogg\r\n" + music_ + "\\b.ogg\r\n";
+    WriteFile(folder_ + "\\short.m3u", shortList);
+    WriteProgramIni("Histry0=" + folder_ + "\\long.m3u\r\nHistry1=" + folder_ +
+                    "\\short.m3u\r\nLastPlayFile=" + music_ + "\\a.ogg\r\n");
+    Open();
+    ASSERT_TRUE(PumpUntil([&] { return core_->GetItemCount() == 2000; }));
+
+    std::vector<std::string> boxes;  // caption, then text, of each message box
+    auto answer = [&](HWND dialog) {
+        if (WindowText(dialog) == "プレイリストの書き出し") return ChooseFile(dialog, target, 1);
+        boxes.push_back(WindowText(dialog));
+        boxes.push_back(WindowText(GetDlgItem(dialog, 0xFFFF)));
+        Press(dialog, IDOK);
+    };
+    {
+        DialogWatcher watcher(answer);
+        Command(CMD_SAVE_PLAYLIST);
+        EXPECT_EQ(watcher.Answered(), 2);
+    }
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Harrowgladeforte",
+                                               "プレイリストを保存できませんでした。\n" + target}));
+    EXPECT_EQ(FileContents(target), older);
+    EXPECT_EQ(FileNames(disk), std::vector<std::string>{"list.m3u"});
+    EXPECT_EQ(core_->GetItemCount(), 2000);
+
+    Command(CMD_HISTORY_0 + 1);
+    ASSERT_TRUE(PumpUntil([&] { return core_->GetItemCount() == 2; }));
+    {
+        DialogWatcher watcher(answer);
+        Command(CMD_SAVE_PLAYLIST);
+        EXPECT_EQ(watcher.Answered(), 1);
+    }
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(FileContents(target), shortList);
+    EXPECT_EQ(FileNames(disk), std::vector<std::string>{"list.m3u"});
+}
+
+// Lists that other players write, beside a folder of Ogg files: an .m3u of relative entries
+// with forward slashes and a title line, a UTF-8 .m3u8 with a Japanese name and one that
+// code page 932 lacks, and a .pls. Each loads from the file dialog and from the history,
+// every entry plays, and the next start resumes the newest list at its row.
+TEST_F(CoreWindowTest, ListsOfOtherPlayersLoadAndEveryEntryPlays) {
+    KeepCurrentFolder keep;
+    // Tones long enough that no track ends while a dialog is open.
+    std::filesystem::create_directories(music_ + "\\sub");
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\a.ogg", 440, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\sub\\b.ogg", 550, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\曲.ogg", 660, 8));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\beyonce.tmp", 770, 8));
+    wchar_t wideMusic[MAX_PATH] = L"";
+    MultiByteToWideChar(932, 0, music_.c_str(), -1, wideMusic, MAX_PATH);
+    const std::u16string beyonce = u"\\Beyoncé.ogg";  // (a wide literal would be code page 932)
+    ASSERT_TRUE(MoveFileW(
+        (std::wstring(wideMusic) + L"\\beyonce.tmp").c_str(),
+        (std::wstring(wideMusic) + std::wstring(beyonce.begin(), beyonce.end())).c_str()));
+
+    const std::string m3u = music_ + "\\relative.m3u";
+    const std::string m3u8 = music_ + "\\list.m3u8";
+    const std::string pls = music_ + "\\list.pls";
+    const std::string rootless = music_.substr(2);  // "\\hgf-core-window-N\\music"
+    WriteFile(m3u,
+              "#EXTM3U\r\n#EXTINF:20,First tone\r\na.ogg\r\nsub/b.ogg\r\n"
+              "..\\music\\曲.ogg\r\n" +
+                  rootless + "\\sub\\b.ogg\r\n");
+    WriteFile(m3u8, "\xEF\xBB\xBF\xE6\x9B\xB2.ogg\r\nBeyonc\xC3\xA9.ogg\r\n./sub/b.ogg\r\n");
+    WriteFile(pls,
+              "[playlist]\r\nFile2=sub/b.ogg\r\nFile1=a.ogg\r\nTitle1=First tone\r\n"
+              "NumberOfEntries=2\r\nVersion=2\r\n");
+    WriteProgramIni("PlayListMode=0\r\n");
+    Open();
+
+    auto rowsOf = [&] {
+        std::vector<std::string> rows;
+        for (int i = 0; i < core_->GetItemCount(); ++i)
+            rows.push_back(core_->GetItemPath(i) + " | " + core_->GetItemTitle(i));
+        return rows;
+    };
+    auto loaded = [&](int count, const std::string& firstPath) {
+        return PumpUntil([&] {
+            return core_->GetStatusText().empty() && core_->GetItemCount() == count &&
+                   core_->GetItemPath(0) == firstPath;
+        });
+    };
+    auto playEveryRow = [&] {
+        HWND combo = core_->GetComboBoxWindow();
+        for (int i = 0; i < core_->GetItemCount(); ++i) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                         reinterpret_cast<LPARAM>(combo));
+            EXPECT_EQ(core_->GetCurrentIndex(), i) << core_->GetItemPath(i);
+            EXPECT_EQ(core_->IsPlaying(), 1) << core_->GetItemPath(i);
+            EXPECT_EQ(core_->IsItemMissing(i), 0) << core_->GetItemPath(i);
+        }
+    };
+
+    struct List {
+        std::string path;
+        int count;
+        std::string first;
+        std::vector<std::string> rows;  // as the file dialog loaded them
+    };
+    List lists[] = {{m3u, 4, music_ + "\\a.ogg", {}},
+                    {m3u8, 3, music_ + "\\曲.ogg", {}},
+                    {pls, 2, music_ + "\\a.ogg", {}}};
+    for (List& list : lists) {
+        {
+            DialogWatcher watcher([&](HWND dialog) { ChooseFile(dialog, list.path, 0); });
+            Command(CMD_LOAD_PLAYLIST);
+            EXPECT_EQ(watcher.Answered(), 1);
+        }
+        ASSERT_TRUE(loaded(list.count, list.first)) << list.path;
+        list.rows = rowsOf();
+        playEveryRow();
+    }
+    EXPECT_EQ(lists[0].rows, (std::vector<std::string>{
+                                 music_ + "\\a.ogg | First tone", music_ + "\\sub\\b.ogg | b.ogg",
+                                 music_ + "\\曲.ogg | 曲.ogg", music_ + "\\sub\\b.ogg | b.ogg"}));
+    // The name that code page 932 lacks: its short path, and its long name with "?".
+    const std::string shortPath = lists[1].rows[1].substr(0, lists[1].rows[1].find(" | "));
+    EXPECT_EQ(lists[1].rows[1], shortPath + " | Beyonc?.ogg");
+    EXPECT_EQ(shortPath.find('?'), std::string::npos);
+    EXPECT_EQ(lists[2].rows, (std::vector<std::string>{music_ + "\\a.ogg | First tone",
+                                                       music_ + "\\sub\\b.ogg | b.ogg"}));
+
+    // From the history (newest first: .pls, .m3u8, .m3u), ending with the .m3u8 at the row
+    // of the name that code page 932 lacks.
+    for (auto [entry, list] : {std::pair{2, &lists[0]}, {1, &lists[2]}, {2, &lists[1]}}) {
+        Command(CMD_HISTORY_0 + entry);
+        ASSERT_TRUE(loaded(list->count, list->first)) << list->path;
+        EXPECT_EQ(rowsOf(), list->rows);
+        EXPECT_EQ(core_->IsPlaying(), 1);
+    }
+    HWND combo = core_->GetComboBoxWindow();
+    SendMessageA(combo, CB_SETCURSEL, 1, 0);
+    SendMessageA(g_strip, WM_COMMAND, MAKEWPARAM(IDC_COMBO, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(combo));
+    Close();
+    EXPECT_EQ(IniValue("Histry0"), m3u8);
+    EXPECT_EQ(IniValue("LastPlayFile"), shortPath);
+
+    Open();
+    ASSERT_TRUE(loaded(3, music_ + "\\曲.ogg"));
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return core_->IsPlaying() == 1; }));
 }
 
 }  // namespace
