@@ -47,9 +47,8 @@ class RecordingMedia final : public MediaEngine {
         real.Close();
     }
     void SetVolume(int attenuation) override { real.SetVolume(attenuation); }
-    bool WaitForCompletion(bool (*cancelled)(void*), void* context) override {
-        return real.WaitForCompletion(cancelled, context);
-    }
+    bool WaitForCompletion() override { return real.WaitForCompletion(); }
+    void CancelWait() override { real.CancelWait(); }
 
     WinMediaEngine real;
     Calls log;
