@@ -1,7 +1,12 @@
 # Third-party libraries, as imported targets with one name on both builds:
 #   hgf::zlib, hgf::ogg, hgf::vorbis, hgf::vorbisfile, hgf::vorbisenc, hgf::mpg123
-# Windows: Debian's MinGW zlib and the static libraries that scripts/build-thirdparty.sh
-# builds; native: Debian's -dev packages through pkg-config.
+# Windows: Debian's MinGW zlib (static: the core, loaded into other programs by its
+# keyboard hook, may import system DLLs only) and what scripts/build-thirdparty.sh builds
+# (static libraries, and libmpg123 as a DLL); native: Debian's -dev packages through
+# pkg-config.
+if(WIN32)
+    set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 add_library(hgf::zlib ALIAS ZLIB::ZLIB)
 
@@ -14,6 +19,11 @@ if(WIN32)
     add_library(hgf::vorbisfile ALIAS Vorbis::vorbisfile)
     add_library(hgf::vorbisenc ALIAS Vorbis::vorbisenc)
     if(TARGET MPG123::libmpg123)
+        # libmpg123-0.dll offers the functions that take file offsets with 64-bit offsets
+        # only (mpg123_open_handle_64, ...): its users compile with a 64-bit off_t, which
+        # makes mpg123.h call those.
+        set_property(TARGET MPG123::libmpg123 APPEND PROPERTY
+            INTERFACE_COMPILE_DEFINITIONS _FILE_OFFSET_BITS=64)
         add_library(hgf::mpg123 ALIAS MPG123::libmpg123)
     endif()
 else()

@@ -18,6 +18,10 @@
 #define HGF_SMFK32_VERSION_NUMBERS 1, 0, 0, 0
 #define HGF_SMFK32_VERSION_TEXT "1.00"
 
+/* So has the MP3 library. */
+#define HGF_VBMP3_VERSION_NUMBERS 1, 0, 0, 0
+#define HGF_VBMP3_VERSION_TEXT "1.00"
+
 #define HGF_LEGAL_NOTICE "Copyright (C) 2003 the Harrowgladeforte developers"
 #define HGF_HOME_PAGE "https://harrowgladeforte.example/"
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds libogg, libvorbis (with vorbisfile), libmpg123 and GoogleTest as static
-# MinGW-w64 libraries into $HGF_MINGW_PREFIX from Debian's pinned source packages.
-# Each library is built once; a stamp file records the version that was built.
+# Builds libogg, libvorbis (with vorbisfile) and GoogleTest as static MinGW-w64 libraries,
+# and libmpg123 as a DLL of its own (libmpg123-0.dll, LGPL: the user may replace it), into
+# $HGF_MINGW_PREFIX from Debian's pinned source packages. Each library is built once; a
+# stamp file records the version (and, after a change of how it is built, the recipe)
+# that was built.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 
@@ -45,6 +47,24 @@ unpack() { # package version -> prints the unpacked directory
   echo "$dir"
 }
 
+# Applies the Debian patch series of an unpacked source once (security fixes among them).
+debian_patches() { # package dir
+  local pkg=$1 dir=$2 tarball patches patch
+  [ -f "$dir/.debian-patches" ] && return 0
+  tarball=$src/${pkg}_${debian_versions[$pkg]}.debian.tar.xz
+  [ -f "$tarball" ] || tarball=$(ls -v "$src/${pkg}_"*.debian.tar.* 2>/dev/null | tail -1)
+  [ -n "$tarball" ] || { echo "third-party: no Debian patches of $pkg" >&2; exit 1; }
+  patches=$(mktemp -d)
+  tar -xf "$tarball" -C "$patches"
+  if [ -f "$patches/debian/patches/series" ]; then
+    grep -v '^[[:space:]]*\(#\|$\)' "$patches/debian/patches/series" | while read -r patch _; do
+      patch -d "$dir" -p1 -s -N <"$patches/debian/patches/$patch" >&2
+    done
+  fi
+  rm -rf "$patches"
+  touch "$dir/.debian-patches"
+}
+
 built() { [ -f "$HGF_MINGW_PREFIX/.$1-$2" ]; }
 stamp() { touch "$HGF_MINGW_PREFIX/.$1-$2"; }
 
@@ -60,11 +80,19 @@ if ! built libvorbis "${versions[libvorbis]}"; then
   cmake_mingw "$d" "$build/libvorbis" -DOgg_ROOT="$HGF_MINGW_PREFIX" -DBUILD_TESTING=OFF
   stamp libvorbis "${versions[libvorbis]}"
 fi
-if ! built mpg123 "${versions[mpg123]}"; then
-  echo "third-party: mpg123 ${versions[mpg123]}"
+# libmpg123 as libmpg123-0.dll (the name of the library's own Windows builds), importing
+# system DLLs only; its licence goes beside it for the build to ship with the DLL.
+if ! built mpg123 "${versions[mpg123]}-dll"; then
+  echo "third-party: mpg123 ${versions[mpg123]} (DLL)"
   d=$(unpack mpg123 "${versions[mpg123]}")
-  cmake_mingw "$d/ports/cmake" "$build/mpg123" -DBUILD_PROGRAMS=OFF -DBUILD_LIBOUT123=OFF
-  stamp mpg123 "${versions[mpg123]}"
+  debian_patches mpg123 "$d"
+  rm -f "$HGF_MINGW_PREFIX"/lib/lib{mpg123,syn123}.a  # the static build of older recipes
+  cmake_mingw "$d/ports/cmake" "$build/mpg123-dll" -DBUILD_SHARED_LIBS=ON \
+    -DBUILD_PROGRAMS=OFF -DBUILD_LIBOUT123=OFF \
+    -DCMAKE_PROJECT_INCLUDE="$HGF_ROOT/cmake/Mpg123DllName.cmake" \
+    -DCMAKE_SHARED_LINKER_FLAGS="-static -static-libgcc -s"
+  install -D -m 644 "$d/COPYING" "$HGF_MINGW_PREFIX/share/licenses/mpg123/COPYING"
+  stamp mpg123 "${versions[mpg123]}-dll"
 fi
 if ! built googletest system; then
   echo "third-party: googletest for MinGW"

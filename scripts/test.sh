@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The one test command: sets up what is missing, then builds and runs every test.
 #   1. native build under ASan+UBSan: all portable tests (benchmarks are built, not run);
-#   2. Windows build: the three deliverables and their tests, run under Wine and Xvfb;
+#   2. Windows build: the deliverables and their tests, run under Wine and Xvfb;
 #   3. fuzz build (clang): each fuzzer for $HGF_FUZZ_SECONDS seconds (default 20).
 # Set HGF_SKIP_SETUP=1 to skip the package and third-party check.
 set -euo pipefail

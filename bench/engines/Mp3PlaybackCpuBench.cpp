@@ -16,12 +16,12 @@
 #include <memory>
 #include <string>
 
+#include "Mp3Player.h"
+#include "Mp3Stream.h"
 #include "PlaybackBench.h"
-#include "engines/vbmp3/Mp3Player.h"
-#include "engines/vbmp3/Mp3Stream.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
-#include "engines/vbmp3/vbmp3.h"
+#include "Vbmp3Platform.h"
 #include "platform/CodePage932.h"
+#include "vbmp3.h"
 
 namespace {
 

@@ -25,25 +25,19 @@ constexpr int32_t kArm = -1;
 
 }  // namespace
 
-const Vbmp3Functions& LinkedVbmp3Functions() {
-    static const Vbmp3Functions functions = {
-        vbmp3_init,   vbmp3_open,         vbmp3_callback, vbmp3_setSoftVolume,
-        vbmp3_reload, vbmp3_play,         vbmp3_pause,    vbmp3_restart,
-        vbmp3_close,  vbmp3_stopCallback, vbmp3_free,     vbmp3_getFileTagInfo};
-    return functions;
-}
-
-Vbmp3Engine::Vbmp3Engine(const Vbmp3Functions& functions) : functions_(functions) {}
+Vbmp3Engine::Vbmp3Engine(Vbmp3Binding binding) : binding_(std::move(binding)) {}
 
 Vbmp3Engine::~Vbmp3Engine() {
     EndCallback(kDisarm, 0);
 }
 
 bool Vbmp3Engine::Open(const std::string& path) {
-    functions_.init();
+    if (!functions_) functions_ = binding_();
+    if (!functions_) return false;
+    functions_->init();
     VBMP3_INPUT_INFO info = {};
-    if (functions_.open(path.c_str(), &info) == 1) return true;
-    functions_.free();
+    if (functions_->open(path.c_str(), &info) == 1) return true;
+    functions_->free();
     return false;
 }
 
@@ -55,31 +49,32 @@ void Vbmp3Engine::ArmEndCallback(void (*onEnd)(void* context), void* context) {
         callback.context = context;
         callback.armed = onEnd != nullptr;
     }
-    functions_.callback(&Vbmp3Engine::EndCallback);
+    functions_->callback(&Vbmp3Engine::EndCallback);
 }
 
 void Vbmp3Engine::SetVolume(int volume) {
-    functions_.setSoftVolume(volume, volume);
-    functions_.reload();
+    functions_->setSoftVolume(volume, volume);
+    functions_->reload();
 }
 
 void Vbmp3Engine::Play() {
-    functions_.play();
+    functions_->play();
 }
 
 void Vbmp3Engine::Pause() {
-    functions_.pause();
+    functions_->pause();
 }
 
 void Vbmp3Engine::Restart() {
-    functions_.restart();
+    functions_->restart();
 }
 
 void Vbmp3Engine::Close() {
     EndCallback(kDisarm, 0);
-    functions_.close();
-    functions_.stopCallback();
-    functions_.free();
+    if (!functions_) return;  // nothing was ever opened
+    functions_->close();
+    functions_->stopCallback();
+    functions_->free();
 }
 
 void VBMP3_CALL Vbmp3Engine::EndCallback(int32_t code, intptr_t) {

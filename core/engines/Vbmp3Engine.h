@@ -3,10 +3,11 @@
 // control's end-of-track call while a playback is armed.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engines/Engines.h"
-#include "engines/vbmp3/vbmp3.h"
+#include "vbmp3.h"
 
 namespace hgf {
 
@@ -26,17 +27,19 @@ struct Vbmp3Functions {
     int32_t(VBMP3_CALL* getFileTagInfo)(const char* path, VBMP3_TAG_INFO* tag);
 };
 
-// The functions of the library linked into the core.
-const Vbmp3Functions& LinkedVbmp3Functions();
+// The library's functions, the library bound at the first call; null while it is absent
+// (MP3 files then go on to the next engine). May be called from several threads.
+using Vbmp3Binding = std::function<const Vbmp3Functions*()>;
 
 class Vbmp3Engine final : public Mp3Engine {
   public:
-    explicit Vbmp3Engine(const Vbmp3Functions& functions = LinkedVbmp3Functions());
+    explicit Vbmp3Engine(Vbmp3Binding binding);
     ~Vbmp3Engine() override;
     Vbmp3Engine(const Vbmp3Engine&) = delete;
     Vbmp3Engine& operator=(const Vbmp3Engine&) = delete;
 
-    // init, then open; a refused file is freed again at once.
+    // init, then open; a refused file is freed again at once. False without the library.
+    // The calls below but Close follow an Open that returned true.
     bool Open(const std::string& path) override;
     // Arms the callback context with `onEnd` and registers EndCallback with the library.
     void ArmEndCallback(void (*onEnd)(void* context), void* context) override;
@@ -55,7 +58,8 @@ class Vbmp3Engine final : public Mp3Engine {
     static void VBMP3_CALL EndCallback(int32_t code, intptr_t parameter);
 
   private:
-    const Vbmp3Functions& functions_;
+    Vbmp3Binding binding_;
+    const Vbmp3Functions* functions_ = nullptr;  // from the binding, at the first Open
 };
 
 // The title stored in the tags of the file at `path`, through getFileTagInfo; false when

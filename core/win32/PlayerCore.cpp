@@ -10,7 +10,6 @@
 #include "FileDialogFilters.h"
 #include "HelpPage.h"
 #include "PlayerCommands.h"
-#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "platform/win32/Win32PowerControl.h"
@@ -48,7 +47,7 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
       clock_(clock),
       power_(power),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
-      mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
+      mp3Engine_(vbmp3_.Binding()),
       mediaEngine_(mci_),
       playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
                        PlaybackEngines{.mp3 = &mp3Engine_,
@@ -58,8 +57,9 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
                                        .smf = &smfConverter_}),
       playback_(playbackControl_),
       titleReader_(
-          [](const std::string& path, std::string& title) {
-              return ReadTagTitle(LinkedVbmp3Functions(), path, title);
+          [this](const std::string& path, std::string& title) {
+              const Vbmp3Functions* mp3 = vbmp3_.Functions();
+              return mp3 && ReadTagTitle(*mp3, path, title);
           },
           [this] { RepaintListTitles(); }),
       controller_(PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,

@@ -16,7 +16,7 @@
 #include "engines/PlaybackControl.h"
 #include "engines/TitleReader.h"
 #include "engines/Vbmp3Engine.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
+#include "engines/win32/Vbmp3Library.h"
 #include "engines/win32/WinMediaEngine.h"
 #include "engines/win32/WinMmlBridge.h"
 #include "engines/win32/WinSmfConverter.h"
@@ -155,8 +155,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     // The engines and the playback control of the live list.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
-    WinWaveOutput mp3Output_;                  // the MP3 library's device
-    vbmp3::PlatformInstallation mp3Platform_;  // the MP3 library's services
+    Vbmp3Library vbmp3_;  // VBMP3.dll, loaded at the first MP3 attempt or title read
     Vbmp3Engine mp3Engine_;
     WinMciChannel mci_;
     WinMediaEngine mediaEngine_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "MemoryInput.h"
-#include "engines/vbmp3/Mp3Stream.h"
+#include "Mp3Stream.h"
 
 namespace {
 

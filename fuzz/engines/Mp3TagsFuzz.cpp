@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Id3Tags.h"
 #include "MemoryInput.h"
-#include "engines/vbmp3/Id3Tags.h"
 #include "platform/CodePage932.h"
 #include "playlist/PathText.h"
 

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "FakeWaveOutput.h"
+#include "Id3Tags.h"
 #include "MemoryFileSystem.h"
 #include "Mp3TestFiles.h"
-#include "engines/vbmp3/Id3Tags.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
-#include "engines/vbmp3/vbmp3.h"
+#include "Vbmp3Platform.h"
 #include "platform/CodePage932.h"
+#include "vbmp3.h"
 
 namespace hgf {
 namespace {

@@ -7,13 +7,13 @@
 
 #include "FakeWaveOutput.h"
 #include "MemoryFileSystem.h"
+#include "Mp3Player.h"
 #include "Mp3TestFiles.h"
+#include "MpegAudioFrames.h"
 #include "OggTestFiles.h"
-#include "engines/vbmp3/Mp3Player.h"
-#include "engines/vbmp3/MpegAudioFrames.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
-#include "engines/vbmp3/vbmp3.h"
+#include "Vbmp3Platform.h"
 #include "platform/CodePage932.h"
+#include "vbmp3.h"
 
 namespace hgf {
 namespace {
@@ -357,6 +357,8 @@ TEST_F(Mp3LibraryTest, ABrokenOrCutStreamStillEndsAndCallsBack) {
     EXPECT_EQ(endCalls, 1);
 }
 
+// Uninstalled, the library takes the system's services, which hold none of the test's files
+// (and natively no device).
 TEST_F(Mp3LibraryTest, WithoutADeviceOrPlatformNothingOpens) {
     if (!AddBuilt("tone-mono-22050.mp3")) GTEST_SKIP() << "no MP3 files were built";
     output.devices = 0;

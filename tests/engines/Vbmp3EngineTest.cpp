@@ -1,6 +1,6 @@
 // The MP3 engine in the playback control: the library calls it makes and their order,
-// its callback context, a whole list played through the real library, and the title
-// reader over the library's tags.
+// its callback context, the player without the library, a whole list played through the
+// real library, and the title reader over the library's tags.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,13 +11,14 @@
 #include "FakeClock.h"
 #include "FakeEngines.h"
 #include "FakeWaveOutput.h"
+#include "LinkedVbmp3.h"
 #include "MemoryFileSystem.h"
 #include "Mp3TestFiles.h"
 #include "RecordingMessenger.h"
+#include "Vbmp3Platform.h"
 #include "engines/PlaybackControl.h"
 #include "engines/TitleReader.h"
 #include "engines/Vbmp3Engine.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
 #include "platform/CodePage932.h"
 
 namespace hgf {
@@ -99,7 +100,7 @@ class Vbmp3EngineTest : public ::testing::Test {
     test::RecordingMessenger messenger;
     test::FakeClock clock;
     Playlist list{PlaylistServices{files, messenger, clock, {}}};
-    Vbmp3Engine engine{kRecording};
+    Vbmp3Engine engine{[] { return &kRecording; }};
     PlaybackControl control{list, files, messenger, {.mp3 = &engine}};
 };
 
@@ -163,6 +164,21 @@ TEST_F(Vbmp3EngineTest, TheEndCallbackAdvancesOnlyWhileArmed) {
     EXPECT_EQ(list.GetCurrentIndex(), 2);
 }
 
+TEST_F(Vbmp3EngineTest, WithoutTheLibraryMp3FilesGoToTheNextEngine) {
+    SetRows({"C:\\m\\a.mp3"});
+    Vbmp3Engine absent{[] { return static_cast<const Vbmp3Functions*>(nullptr); }};
+    test::CallLog mediaCalls;
+    test::FakeMedia media{mediaCalls};
+    media.accepts = {"C:\\m\\a.mp3"};
+    PlaybackControl withoutLibrary{list, files, messenger, {.mp3 = &absent, .media = &media}};
+    ASSERT_TRUE(withoutLibrary.Play(kWindow, MSG_PLAY_CURRENT, 100));
+    EXPECT_EQ(withoutLibrary.GetEngineKind(), ENGINE_MEDIA);
+    withoutLibrary.Stop();
+    EXPECT_EQ(mediaCalls.Take().front(), "media.Open C:\\m\\a.mp3");
+    absent.Close();  // nothing was opened: nothing to close
+    EXPECT_TRUE(calls.Take().empty());
+}
+
 // The real library, with a device that plays at once.
 class Vbmp3PlaybackTest : public ::testing::Test {
   protected:
@@ -181,7 +197,7 @@ class Vbmp3PlaybackTest : public ::testing::Test {
     test::RecordingMessenger messenger;
     test::FakeClock clock;
     Playlist list{PlaylistServices{files, messenger, clock, {}}};
-    Vbmp3Engine engine;
+    Vbmp3Engine engine{test::LinkedVbmp3()};
     test::CallLog mediaCalls;
     test::FakeMedia media{mediaCalls};
     PlaybackControl control{list, files, messenger, {.mp3 = &engine, .media = &media}};
@@ -255,7 +271,7 @@ TEST_F(Vbmp3PlaybackTest, TheTitleReaderReplacesTaggedTitlesAndKeepsTheOthers) {
     std::atomic<int> changes{0};
     TitleReader reader(
         [](const std::string& path, std::string& title) {
-            return ReadTagTitle(LinkedVbmp3Functions(), path, title);
+            return ReadTagTitle(test::LinkedVbmp3Functions(), path, title);
         },
         [&] { ++changes; });
     reader.Start(list);

@@ -22,10 +22,10 @@ WinSmfConverter::~WinSmfConverter() {
 bool WinSmfConverter::Bind() {
     if (convert_) return true;
     if (!library_) {
-        const std::string path = libraryPath_.empty() ? BesideProgram(kLibraryName) : libraryPath_;
-        if (path.empty()) return false;
         // A missing library is looked for again at the next conversion.
-        library_ = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        library_ = libraryPath_.empty()
+                       ? LoadProgramFolderLibrary(kLibraryName)
+                       : LoadLibraryExA(libraryPath_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (!library_) return false;
     }
     convert_ = reinterpret_cast<ConvertProc>(

@@ -1,16 +1,26 @@
-// The running program's file (the process's main module, not the core library) and the
-// files that ship beside it.
+// The running program's file (the process's main module, not the core library), files of
+// ours beside it, and loading our DLLs from there. Only the program's folder is looked at,
+// never the current folder or the search path, so a file of the same name elsewhere is never
+// taken instead. File names are plain ASCII names such as "VBMP3.dll".
 #pragma once
 
+#include <windows.h>
+
 #include <string>
-#include <string_view>
 
 namespace hgf {
 
 // The program's full path in the ANSI code page; empty when it does not fit 520 bytes.
 std::string ProgramPath();
 
-// `fileName` in the program's folder; empty when the program's path is unknown.
-std::string BesideProgram(std::string_view fileName);
+// The full path of `fileName` in the running program's folder, in the system's ANSI code
+// page; empty when the program's folder has no such path (a character outside that code
+// page).
+std::string ProgramFolderPath(const char* fileName);
+
+// Loads the DLL `fileName` from the running program's folder; the DLLs that it imports are
+// looked for in that folder first as well. Null when the file is missing or does not load;
+// no message box is shown. The caller frees the module.
+HMODULE LoadProgramFolderLibrary(const char* fileName);
 
 }  // namespace hgf

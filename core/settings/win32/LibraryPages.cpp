@@ -1,6 +1,9 @@
 // The two pages of library versions: "DLLファイル(1)" with the core library, the MML
 // library and the SMF conversion library, the MML play time and the SMF conversion file;
-// "DLLファイル(2)" with the MP3 library, zlib and Ogg Vorbis.
+// "DLLファイル(2)" with the MP3 library, zlib and Ogg Vorbis. The libraries are read beside
+// the program; zlib and Ogg Vorbis are linked into the core.
+#include <zlib.h>
+
 #include <cstdio>
 
 #include "FileDialogFilters.h"
@@ -13,9 +16,10 @@
 namespace hgf {
 namespace {
 
-// Our own components (the MP3 and MIDI libraries are our own implementations of them).
+// Our own components.
 constexpr char kOwnAddress[] = "https://harrowgladeforte.example/";
 constexpr char kZlibAddress[] = "https://zlib.net/";
+constexpr char kZlibCopyright[] = "著作権 Copyright (C) 1995-2022 Jean-loup Gailly and Mark Adler";
 constexpr char kOggVorbisAddress[] = "https://xiph.org/vorbis/";
 constexpr char kOggVorbisVersion[] = "バージョン 1.0";
 constexpr char kOggVorbisCopyright[] = "著作権 Copyright (C) Xiph.Org Foundation";
@@ -32,17 +36,15 @@ constexpr LibraryFields kPage1Libraries[] = {
     {"Tonwerkel.dll", IDC_MML_VERSION, IDC_MML_COPYRIGHT, IDC_MML_ADDRESS, kOwnAddress},
     {"SMFK32.dll", IDC_SMF_VERSION, IDC_SMF_COPYRIGHT, IDC_SMF_ADDRESS, kOwnAddress},
 };
-constexpr LibraryFields kPage2Libraries[] = {
-    {"VBMP3.dll", IDC_MP3_VERSION, IDC_MP3_COPYRIGHT, IDC_MP3_ADDRESS, kOwnAddress},
-    {"zlib.dll", IDC_ZLIB_VERSION, IDC_ZLIB_COPYRIGHT, IDC_ZLIB_ADDRESS, kZlibAddress},
-};
+constexpr LibraryFields kMp3Library = {"VBMP3.dll", IDC_MP3_VERSION, IDC_MP3_COPYRIGHT,
+                                       IDC_MP3_ADDRESS, kOwnAddress};
 
 // The libraries ship beside the program: that copy is read, not one the system's library
 // search would find elsewhere. A library without version information shows the two
 // captions alone.
 void ShowLibrary(HWND page, const LibraryFields& library) {
     VersionTexts texts;
-    ReadVersionTexts(BesideProgram(library.fileName).c_str(), texts);
+    ReadVersionTexts(ProgramFolderPath(library.fileName).c_str(), texts);
     SetDlgItemTextA(page, library.versionId, ("バージョン " + texts.version).c_str());
     SetDlgItemTextA(page, library.copyrightId, ("著作権 " + texts.copyright).c_str());
     SetDlgItemTextA(page, library.addressId, library.address);
@@ -95,8 +97,10 @@ class LibrariesPage2 final : public OptionsPage {
 
   private:
     void OnInit() override {
-        for (const LibraryFields& library : kPage2Libraries)
-            ShowLibrary(page_, library);
+        ShowLibrary(page_, kMp3Library);
+        SetItemText(IDC_ZLIB_VERSION, std::string("バージョン ") + zlibVersion());
+        SetItemText(IDC_ZLIB_COPYRIGHT, kZlibCopyright);
+        SetItemText(IDC_ZLIB_ADDRESS, kZlibAddress);
         SetItemText(IDC_OGG_VERSION, kOggVorbisVersion);
         SetItemText(IDC_OGG_COPYRIGHT, kOggVorbisCopyright);
         SetItemText(IDC_OGG_ADDRESS, kOggVorbisAddress);

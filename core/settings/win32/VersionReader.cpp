@@ -33,13 +33,13 @@ std::string StringValue(const std::vector<char>& block, Translation translation,
 
 }  // namespace
 
-bool ReadVersionTexts(const char* fileName, VersionTexts& texts) {
+bool ReadVersionTexts(const char* path, VersionTexts& texts) {
     texts = {};
     DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(fileName, &ignored);
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
     if (size == 0) return false;
     std::vector<char> block(size);
-    if (!GetFileVersionInfoA(fileName, 0, size, block.data())) return false;
+    if (!GetFileVersionInfoA(path, 0, size, block.data())) return false;
 
     Translation* translations = nullptr;
     UINT length = 0;

@@ -4,9 +4,11 @@
 //   CoreTestHost --release-only
 //       CreateInstance, then Release (no window).
 //   CoreTestHost [--log FILE] [--ready FILE] [--close-after-tracks N] [--close-after-ms MS]
-//       Runs the player. The log gets a line whenever the status text, the row count or
-//       the playing row changes. --ready is created once a list is shown. The window is
-//       closed 1.5 s after the N-th distinct row started, or after MS milliseconds.
+//                [--close-when FILE]
+//       Runs the player. The log gets a line whenever the status text, the row count, the
+//       playing row or the presence of VBMP3.dll in the process changes. --ready is created once a
+//       list is shown. The window is closed 1.5 s after the N-th distinct row started, after MS
+//       milliseconds, or once the --close-when file exists.
 #include <windows.h>
 
 #include <psapi.h>
@@ -32,6 +34,7 @@ struct Options {
     std::string readyPath;
     int closeAfterTracks = 0;
     DWORD closeAfterMs = 0;
+    std::string closeWhenPath;
 };
 
 struct HostState {
@@ -44,6 +47,7 @@ struct HostState {
     int lastCount = -1;
     int lastIndex = -2;
     int lastPlaying = -1;
+    int lastMp3Library = -1;  // whether VBMP3.dll is loaded in this process
     int tracksStarted = 0;
     DWORD closeAt = 0;  // tick at which the window closes; 0: not yet decided
     bool readyWritten = false;
@@ -61,6 +65,7 @@ Options ParseOptions() {
         if (arg == "--ready") options.readyPath = next();
         if (arg == "--close-after-tracks") options.closeAfterTracks = std::atoi(next().c_str());
         if (arg == "--close-after-ms") options.closeAfterMs = std::atoi(next().c_str());
+        if (arg == "--close-when") options.closeWhenPath = next();
     }
     return options;
 }
@@ -120,6 +125,11 @@ void Watch(HWND window) {
             g_host.closeAt = GetTickCount() + kLingerMs;
         }
     }
+    int mp3Library = GetModuleHandleA("VBMP3.dll") != nullptr;
+    if (mp3Library != g_host.lastMp3Library) {
+        g_host.lastMp3Library = mp3Library;
+        Log("VBMP3.dll %s", mp3Library ? "loaded" : "not loaded");
+    }
     if (!g_host.readyWritten && count > 0 && status.empty() && !g_host.options.readyPath.empty()) {
         g_host.readyWritten = true;
         Log("list shown %lu ms after the process started", MsSinceProcessStart());
@@ -129,7 +139,9 @@ void Watch(HWND window) {
     bool timeUp =
         g_host.options.closeAfterMs && now - g_host.startTick >= g_host.options.closeAfterMs;
     bool tracksDone = g_host.closeAt && static_cast<LONG>(now - g_host.closeAt) >= 0;
-    if (timeUp || tracksDone) {
+    bool told = !g_host.options.closeWhenPath.empty() &&
+                GetFileAttributesA(g_host.options.closeWhenPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (timeUp || tracksDone || told) {
         KillTimer(window, kWatchTimer);
         Log("closing");
         PostMessageA(window, WM_CLOSE, 0, 0);

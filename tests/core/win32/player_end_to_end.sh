@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The program the user starts, with the core, end to end under Wine and Xvfb. Its INI
+# The program the user starts, with the core, end to end under Wine and Xvfb, from a
+# program folder without VBMP3.dll and SMFK32.dll: the player starts without them. Its INI
 # resumes a folder of two Ogg Vorbis files at the first; a probe in another process
 # watches the list box: rows appear, the first file and then the second are selected
 # while they play, and the probe closes the window. The capture holds the second tone,
@@ -13,7 +14,7 @@ trap 'rm -rf "$dir"; stop_xvfb' EXIT
 artifacts="$HGF_BUILD_DIR/test-artifacts"
 mkdir -p "$artifacts" "$dir/app"
 cp "$HGF_BUILD_DIR/bin/Harrowgladeforte.exe" "$HGF_BUILD_DIR/bin/Harrowgladeforte Core.dll" \
-  "$dir/app/"
+  "$HGF_BUILD_DIR/bin/tonwerkel.dll" "$HGF_BUILD_DIR/bin/libmpg123-0.dll" "$dir/app/"
 
 make_two_tones "$dir/music" || fail "could not make the Ogg files"
 music=$(winpath "$dir/music")

@@ -1,5 +1,6 @@
 // The MP3 library on Wine's real waveform output and file system, with and without a sound
-// device (the program runs twice; HGF_NO_SOUND=1 marks the run without one).
+// device (the program runs twice; HGF_NO_SOUND=1 marks the run without one): linked in,
+// and as VBMP3.dll beside the program.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,9 +14,10 @@
 #include "FakeClock.h"
 #include "Mp3TestFiles.h"
 #include "RecordingMessenger.h"
+#include "Vbmp3Platform.h"
 #include "engines/PlaybackControl.h"
 #include "engines/Vbmp3Engine.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
+#include "engines/win32/Vbmp3Library.h"
 #include "engines/win32/WinWaveOutput.h"
 #include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -113,7 +115,8 @@ TEST_F(WinMp3Test, WithoutASoundDeviceTheRowIsMarkedUnplayable) {
     rows[0].path = path;
     list.ReplaceItems(rows);
     list.SelectIndex(0);
-    Vbmp3Engine engine;
+    Vbmp3Library library;  // VBMP3.dll opens the system's device itself
+    Vbmp3Engine engine(library.Binding());
     PlaybackControl control(list, TheWin32FileSystem(), messenger, PlaybackEngines{.mp3 = &engine});
     EXPECT_FALSE(control.PlayUntilStarted(nullptr, MSG_PLAY_CURRENT, 100));
     EXPECT_TRUE(list.GetItem(0).unplayable);

@@ -1,5 +1,5 @@
 // Opening an MP3 file onto the device, and its decoder as the feeder's source.
-#include "engines/vbmp3/Mp3Player.h"
+#include "Mp3Player.h"
 
 #include <algorithm>
 

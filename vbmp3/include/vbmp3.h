@@ -1,7 +1,8 @@
-/* The MP3 decoding and playback library of the player core: plain functions with the
-   platform's standard calling convention (the callee removes the arguments). One file
-   plays at a time; its decoder, output and playing position live inside the library.
-   Every function but vbmp3_getFileTagInfo is called from one thread (the main window's). */
+/* The MP3 decoding and playback library (VBMP3.dll): plain functions with the platform's
+   standard calling convention (the callee removes the arguments), exported by name. One
+   file plays at a time; its decoder, output and playing position live inside the library.
+   Every function but vbmp3_getFileTagInfo is called from one thread (the main window's).
+   A caller that unloads the library calls vbmp3_free first. */
 #pragma once
 
 #include <stdint.h>

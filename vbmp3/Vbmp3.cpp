@@ -6,9 +6,9 @@
 #include <memory>
 #include <mutex>
 
-#include "engines/vbmp3/Mp3Player.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
-#include "engines/vbmp3/vbmp3.h"
+#include "Mp3Player.h"
+#include "Vbmp3Platform.h"
+#include "vbmp3.h"
 
 namespace hgf::vbmp3 {
 namespace {
@@ -17,7 +17,8 @@ struct Library {
     // Held by every call but vbmp3_getFileTagInfo.
     std::mutex mutex;
     // Written by InstallPlatform only (no other call runs then); read by every call.
-    Platform platform;
+    // Empty: the system's services.
+    Platform installed;
     std::unique_ptr<Mp3Player> player;  // made at the first open
     int left = 100;                     // set by vbmp3_setSoftVolume, applied by vbmp3_reload
     int right = 100;
@@ -28,6 +29,12 @@ struct Library {
 Library& TheLibrary() {
     static Library library;
     return library;
+}
+
+Platform Services(const Library& library) {
+    const Platform& installed = library.installed;
+    if (installed.files || installed.output || installed.toCodePage932) return installed;
+    return SystemPlatform();
 }
 
 void FreeLocked(Library& library) {
@@ -63,7 +70,7 @@ void InstallPlatform(const Platform& platform) {
     Library& library = TheLibrary();
     std::lock_guard lock(library.mutex);
     FreeLocked(library);
-    library.platform = platform;
+    library.installed = platform;
 }
 
 }  // namespace hgf::vbmp3
@@ -84,7 +91,7 @@ int32_t VBMP3_CALL vbmp3_init(void) {
 int32_t VBMP3_CALL vbmp3_open(const char* path, VBMP3_INPUT_INFO* info) {
     Library& library = TheLibrary();
     std::lock_guard lock(library.mutex);
-    const hgf::vbmp3::Platform& platform = library.platform;
+    const hgf::vbmp3::Platform platform = hgf::vbmp3::Services(library);
     if (!path || !platform.files || !platform.output) return 0;
     if (!library.player)
         library.player = std::make_unique<hgf::vbmp3::Mp3Player>(*platform.files, *platform.output);
@@ -159,7 +166,7 @@ int32_t VBMP3_CALL vbmp3_free(void) {
 int32_t VBMP3_CALL vbmp3_getFileTagInfo(const char* path, VBMP3_TAG_INFO* tag) {
     if (!tag) return 0;
     std::memset(tag, 0, sizeof *tag);
-    const hgf::vbmp3::Platform& platform = TheLibrary().platform;
+    const hgf::vbmp3::Platform platform = hgf::vbmp3::Services(TheLibrary());
     if (!path || !platform.files || !platform.toCodePage932) return 0;
     std::unique_ptr<hgf::InputFile> file = platform.files->OpenRead(path);
     if (!file) return 0;

@@ -1,5 +1,5 @@
 // The probe for the first frame, and libmpg123 reading through the file interface.
-#include "engines/vbmp3/Mp3Stream.h"
+#include "Mp3Stream.h"
 
 #include <mpg123.h>
 

@@ -1,5 +1,5 @@
 // Frame header fields and the search for the first frame of a stream.
-#include "engines/vbmp3/MpegAudioFrames.h"
+#include "MpegAudioFrames.h"
 
 #include <cstring>
 

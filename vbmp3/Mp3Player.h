@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "Mp3Stream.h"
 #include "engines/WaveFeeder.h"
 #include "engines/WaveOutput.h"
-#include "engines/vbmp3/Mp3Stream.h"
 #include "platform/FileSystem.h"
 
 namespace hgf::vbmp3 {

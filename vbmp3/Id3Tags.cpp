@@ -1,6 +1,6 @@
 // ID3v2 frames and ID3v1 fields, read with as few bytes as the file allows: the frames of
 // an ID3v2 tag are walked by seeking, and only the text frames wanted are read.
-#include "engines/vbmp3/Id3Tags.h"
+#include "Id3Tags.h"
 
 #include <algorithm>
 #include <cstring>

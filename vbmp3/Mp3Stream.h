@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "engines/vbmp3/MpegAudioFrames.h"
+#include "MpegAudioFrames.h"
 #include "platform/FileSystem.h"
 
 struct mpg123_handle_struct;
