@@ -6,9 +6,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kFeedPause = 1ms;         // between two feeds
-constexpr auto kDrainPoll = 10ms;        // end of stream: interval of the position readings
-constexpr int kDrainPolls = 3000;        // ... at most 30 s
+constexpr auto kRetryPause = 20ms;       // after a feed that queued nothing
 constexpr auto kUnprepareRetry = 100ms;  // Close: a buffer the device still holds
 constexpr int kUnprepareRetries = 50;    // ... at most 5 s, then the block is left to it
 
@@ -48,7 +46,7 @@ bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options option
     runState_ = kHold;
     try {
         for (auto& block : blocks_)
-            block = std::make_unique_for_overwrite<std::uint8_t[]>(options_.bufferBytes);
+            block = std::make_unique_for_overwrite<std::int16_t[]>((options_.bufferBytes + 1) / 2);
         feeder_ = std::thread(&WaveFeeder::FeederLoop, this);
     } catch (...) {  // no memory for the buffers, or no thread
         Close();
@@ -120,11 +118,9 @@ bool WaveFeeder::AcquireSlot() {
 void WaveFeeder::FeederLoop() {
     for (;;) {
         {
-            std::unique_lock lock(stateMutex_);
-            if (stateChanged_.wait_for(lock, kFeedPause, [&] { return runState_ == kQuit; }))
-                return;
             // Held: nothing to do until the run state changes (unless the stream has
             // ended and only the played buffers remain to be counted).
+            std::unique_lock lock(stateMutex_);
             stateChanged_.wait(lock, [&] { return runState_ != kHold || ended_; });
             if (runState_ == kQuit) return;
         }
@@ -136,8 +132,16 @@ void WaveFeeder::FeederLoop() {
         }
         FeedResult result = FeedOneBuffer();
         if (result.ended) ended_ = true;
-        if (!result.queued) slots_->release();
+        if (!result.queued) {
+            slots_->release();
+            if (!result.ended && !PauseBeforeRetry()) return;
+        }
     }
+}
+
+bool WaveFeeder::PauseBeforeRetry() {
+    std::unique_lock lock(stateMutex_);
+    return !stateChanged_.wait_for(lock, kRetryPause, [&] { return runState_ == kQuit; });
 }
 
 void WaveFeeder::CollectPlayedBuffers() {
@@ -154,12 +158,13 @@ void WaveFeeder::CollectPlayedBuffers() {
 WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
     // Decode only into a buffer that the device has given back.
     if (filled_ == 0 && !output_.Unprepare(current_)) return {};
-    std::uint8_t* block = blocks_[current_].get();
+    auto* block = reinterpret_cast<std::uint8_t*>(blocks_[current_].get());
 
     const PcmSource::Fill status = source_->Decode(block, options_.bufferBytes, filled_);
     if (status == PcmSource::Fill::kRetry) return {};  // kept for later
+    // The stream's last block follows the others at once, so the sound runs on without a
+    // gap to its end.
     const bool ended = status == PcmSource::Fill::kEnded;
-    if (ended && options_.drainBeforeLastBuffer) WaitForDrain();
     if (filled_ == 0) return {false, ended};
 
     if (!output_.Prepare(current_, block, filled_)) return {};
@@ -172,18 +177,6 @@ WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
     current_ = (current_ + 1) % kBufferCount;
     filled_ = 0;
     return {true, ended};
-}
-
-void WaveFeeder::WaitForDrain() {
-    // The queued buffers play out before the last, partly filled one follows.
-    std::uint64_t previous = 0;
-    for (int i = 0; i < kDrainPolls; ++i) {
-        std::optional<std::uint64_t> position = output_.PositionBytes();
-        if (!position || *position == previous) return;
-        previous = *position;
-        std::unique_lock lock(stateMutex_);
-        if (stateChanged_.wait_for(lock, kDrainPoll, [&] { return runState_ == kQuit; })) return;
-    }
 }
 
 }  // namespace hgf

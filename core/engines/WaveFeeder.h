@@ -1,7 +1,9 @@
 // Streams decoded PCM to a WaveOutput on a feeder thread: the source decodes into one of
 // four output blocks at a time, and a counting semaphore keeps a block from being refilled
-// before the device has played it. The Ogg Vorbis and the MP3 players stream through it.
-// Portable: the device comes in as a WaveOutput.
+// before the device has played it. The feeder sleeps while it has nothing to do: it wakes
+// when the device gives a block back or the run state changes. The stream players (Ogg
+// Vorbis, FLAC and Opus) and the MP3 player stream through it. Portable: the device comes
+// in as a WaveOutput.
 #pragma once
 
 #include <array>
@@ -29,6 +31,7 @@ class PcmSource {
     };
     virtual ~PcmSource() = default;
     // Runs on the feeder thread: decodes into block[filled..capacity) and advances `filled`.
+    // The block is 16-bit sample storage (it may be written through std::int16_t*).
     virtual Fill Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled) = 0;
 };
 
@@ -37,10 +40,7 @@ class WaveFeeder final : private WaveOutputListener {
     static constexpr int kBufferCount = WaveOutput::kSlotCount;
 
     struct Options {
-        std::uint32_t bufferBytes = 0;  // each of the four blocks
-        // Before the stream's last (partly filled) block is queued, wait until the device
-        // has stopped advancing (at most 30 s).
-        bool drainBeforeLastBuffer = false;
+        std::uint32_t bufferBytes = 0;  // each of the four blocks (even)
         // Called once, on the feeder thread, when the end of the stream has been queued
         // and the device has played every buffer.
         std::function<void()> onPlayedOut;
@@ -85,14 +85,16 @@ class WaveFeeder final : private WaveOutputListener {
     void CollectPlayedBuffers();
     bool AcquireSlot();
     FeedResult FeedOneBuffer();
-    void WaitForDrain();
+    // After a feed that queued nothing (a failed read, a block the device still holds):
+    // false when the feeder is to end meanwhile.
+    bool PauseBeforeRetry();
     bool QuitRequested() const { return runState_.load() == kQuit; }
     void SetRunState(RunState state);
 
     WaveOutput& output_;
     PcmSource* source_ = nullptr;  // set by Open, used by the feeder thread
     Options options_;
-    std::array<std::unique_ptr<std::uint8_t[]>, kBufferCount> blocks_;
+    std::array<std::unique_ptr<std::int16_t[]>, kBufferCount> blocks_;
     // One unit per buffer that may be filled, and room for the one unit Close adds.
     std::optional<std::counting_semaphore<kBufferCount + 1>> slots_;
     std::thread feeder_;
