@@ -126,29 +126,44 @@ float IntegerPcmConverter::FloatNoise() {
            65536.0f;
 }
 
+// Interleaves one or two channels, converting each sample with `convert` (channel by
+// channel within a frame, so a stateful conversion runs in output order).
+template <typename Conversion>
+void Interleave(const std::int32_t* const* channelSamples, int channels, int frames,
+                std::int16_t* out, Conversion convert) {
+    if (channels == 2) {
+        const std::int32_t* left = channelSamples[0];
+        const std::int32_t* right = channelSamples[1];
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] = convert(left[i]);
+            out[2 * i + 1] = convert(right[i]);
+        }
+    } else {
+        const std::int32_t* samples = channelSamples[0];
+        for (int i = 0; i < frames; ++i)
+            out[i] = convert(samples[i]);
+    }
+}
+
 void IntegerPcmConverter::Convert(const std::int32_t* const* channelSamples, int channels,
                                   unsigned bits, int frames, float gain, std::int16_t* out) {
     const int outChannels = OutputChannels(channels);
-    if (channels <= 2) {
-        for (int c = 0; c < channels; ++c) {
-            const std::int32_t* samples = channelSamples[c];
-            std::int16_t* to = out + c;
-            if (bits == 16) {
-                for (int i = 0; i < frames; ++i)
-                    to[i * channels] = Clamped16(samples[i]);  // a damaged frame may overshoot
-            } else if (bits < 16) {
-                const unsigned shift = 16 - bits;
-                for (int i = 0; i < frames; ++i)
-                    to[i * channels] = Clamped16(std::int64_t{samples[i]} * (1 << shift));
-            } else {
-                // Rounded to the nearest 16-bit step after adding the noise.
-                const unsigned shift = std::min(bits, 32u) - 16;
-                const std::int64_t half = std::int64_t{1} << (shift - 1);
-                for (int i = 0; i < frames; ++i)
-                    to[i * channels] =
-                        Clamped16((samples[i] + IntegerNoise(shift) + half) >> shift);
-            }
-        }
+    if (channels <= 2 && bits == 16) {
+        // A damaged frame may overshoot the 16 bits.
+        Interleave(channelSamples, channels, frames, out, [](std::int32_t sample) {
+            return static_cast<std::int16_t>(std::clamp(sample, -32768, 32767));
+        });
+    } else if (channels <= 2 && bits < 16) {
+        const std::int64_t scale = std::int64_t{1} << (16 - bits);
+        Interleave(channelSamples, channels, frames, out,
+                   [scale](std::int32_t sample) { return Clamped16(sample * scale); });
+    } else if (channels <= 2) {
+        // Rounded to the nearest 16-bit step after adding the noise.
+        const unsigned shift = std::min(bits, 32u) - 16;
+        const std::int64_t half = std::int64_t{1} << (shift - 1);
+        Interleave(channelSamples, channels, frames, out, [&](std::int32_t sample) {
+            return Clamped16((sample + IntegerNoise(shift) + half) >> shift);
+        });
     } else {
         const MixLayout& layout = kMixLayouts[std::min(channels, kMaxChannels) - 3];
         const float toPcm16 = std::ldexp(1.0f, 16 - static_cast<int>(bits));

@@ -20,10 +20,10 @@ WaveFeeder::~WaveFeeder() {
 
 void WaveFeeder::SetRunState(RunState state) {
     {
-        std::lock_guard lock(stateMutex_);
+        std::lock_guard lock(mutex_);
         runState_ = state;
     }
-    stateChanged_.notify_all();
+    changed_.notify_all();
 }
 
 bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options options) {
@@ -35,15 +35,17 @@ bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options option
     ended_ = false;
     playedOut_ = false;
     queued_ = 0;
-    runState_ = kQuit;
-    slots_.emplace(kBufferCount);
-
+    {
+        std::lock_guard lock(mutex_);
+        runState_ = kHold;
+        freeSlots_ = kBufferCount;
+        slotsWanted_ = 0;
+    }
     if (options_.bufferBytes == 0 || !output_.Open(format, this)) {
         Close();
         return false;
     }
     outputOpen_ = true;
-    runState_ = kHold;
     try {
         for (auto& block : blocks_)
             block = std::make_unique_for_overwrite<std::int16_t[]>((options_.bufferBytes + 1) / 2);
@@ -80,7 +82,6 @@ void WaveFeeder::Close() {
     // while it is being filled.
     if (feeder_.joinable()) {
         SetRunState(kQuit);
-        slots_->release();  // the unit above the buffer count: wakes a waiting feeder
         feeder_.join();
     }
     if (outputOpen_) {
@@ -100,59 +101,74 @@ void WaveFeeder::Close() {
     source_ = nullptr;
     current_ = 0;
     filled_ = 0;
+    std::lock_guard lock(mutex_);
     runState_ = kQuit;
 }
 
 void WaveFeeder::BufferDone() {
     --queued_;
-    if (slots_) slots_->release();
-}
-
-bool WaveFeeder::AcquireSlot() {
-    // An untimed wait: timed semaphore waits spin in the standard library. Close adds a
-    // unit of its own to wake a feeder that waits here.
-    slots_->acquire();
-    return !QuitRequested();
+    bool wake;
+    {
+        std::lock_guard lock(mutex_);
+        ++freeSlots_;
+        wake = slotsWanted_ > 0 && freeSlots_ >= slotsWanted_;
+    }
+    // Told after the lock is released, so that the feeder does not wake only to wait for it.
+    if (wake) changed_.notify_all();
 }
 
 void WaveFeeder::FeederLoop() {
     for (;;) {
         {
-            // Held: nothing to do until the run state changes (unless the stream has
-            // ended and only the played buffers remain to be counted).
-            std::unique_lock lock(stateMutex_);
-            stateChanged_.wait(lock, [&] { return runState_ != kHold || ended_; });
+            // Asleep until there is something to do: half of the blocks back while running,
+            // or, once the stream's end is queued, every block back (then the whole stream
+            // has been heard, whatever the run state).
+            std::unique_lock lock(mutex_);
+            const int wanted = ended_ ? kBufferCount : kRefillBatch;
+            slotsWanted_ = wanted;
+            changed_.wait(lock, [&] {
+                return runState_ == kQuit ||
+                       ((runState_ == kRun || ended_) && freeSlots_ >= wanted);
+            });
+            slotsWanted_ = 0;
             if (runState_ == kQuit) return;
         }
-        if (ended_) return CollectPlayedBuffers();
-        if (!AcquireSlot()) return;
-        if (runState_ != kRun) {  // paused (or closing) while waiting for a buffer
-            slots_->release();
-            continue;
-        }
-        FeedResult result = FeedOneBuffer();
+        if (ended_) break;
+        if (!RefillFreeBlocks()) return;
+    }
+    playedOut_ = true;
+    if (options_.onPlayedOut) options_.onPlayedOut();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return runState_ == kQuit; });
+}
+
+bool WaveFeeder::TakeSlot() {
+    std::lock_guard lock(mutex_);
+    if (runState_ != kRun || freeSlots_ == 0) return false;
+    --freeSlots_;
+    return true;
+}
+
+void WaveFeeder::ReturnSlot() {
+    std::lock_guard lock(mutex_);
+    ++freeSlots_;
+}
+
+bool WaveFeeder::RefillFreeBlocks() {
+    while (!ended_ && TakeSlot()) {
+        const FeedResult result = FeedOneBuffer();
         if (result.ended) ended_ = true;
         if (!result.queued) {
-            slots_->release();
-            if (!result.ended && !PauseBeforeRetry()) return;
+            ReturnSlot();
+            return ended_ || PauseBeforeRetry();
         }
     }
+    return true;
 }
 
 bool WaveFeeder::PauseBeforeRetry() {
-    std::unique_lock lock(stateMutex_);
-    return !stateChanged_.wait_for(lock, kRetryPause, [&] { return runState_ == kQuit; });
-}
-
-void WaveFeeder::CollectPlayedBuffers() {
-    // Every queued buffer holds one unit until the device has played it: once all of
-    // them are back here, the whole stream has been heard.
-    for (int unit = 0; unit < kBufferCount; ++unit)
-        if (!AcquireSlot()) return;
-    playedOut_ = true;
-    if (options_.onPlayedOut) options_.onPlayedOut();
-    std::unique_lock lock(stateMutex_);
-    stateChanged_.wait(lock, [&] { return runState_ == kQuit; });
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_for(lock, kRetryPause, [&] { return runState_ == kQuit; });
 }
 
 WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
