@@ -16,7 +16,8 @@ std::int64_t Milliseconds(std::uint64_t frames, unsigned rate) {
 
 }  // namespace
 
-std::unique_ptr<StreamDecoder> FlacOpusPlayer::OpenDecoder(std::unique_ptr<InputFile> file) {
+std::unique_ptr<StreamDecoder> OpenFlacOrOpus(std::unique_ptr<InputFile> file) {
+    if (!file) return nullptr;
     const StreamKind kind = DetectStreamKind(*file);
     if (!file->Seek(0)) return nullptr;
     if (kind == StreamKind::kFlac || kind == StreamKind::kOggFlac) {
@@ -34,10 +35,12 @@ std::unique_ptr<StreamDecoder> FlacOpusPlayer::OpenDecoder(std::unique_ptr<Input
     return nullptr;
 }
 
+std::unique_ptr<StreamDecoder> FlacOpusPlayer::OpenDecoder(std::unique_ptr<InputFile> file) {
+    return OpenFlacOrOpus(std::move(file));
+}
+
 std::int64_t FlacOpusPlayer::LengthMs(const std::string& path) {
-    std::unique_ptr<StreamDecoder> decoder;
-    if (std::unique_ptr<InputFile> file = Files().OpenRead(path))
-        decoder = OpenDecoder(std::move(file));
+    const std::unique_ptr<StreamDecoder> decoder = OpenFlacOrOpus(Files().OpenRead(path));
     if (!decoder) return -1;
     const std::optional<std::uint64_t> frames = decoder->TotalFrames();
     return frames ? Milliseconds(*frames, decoder->Rate()) : -1;

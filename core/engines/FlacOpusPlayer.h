@@ -9,6 +9,10 @@
 
 namespace hgf {
 
+// The decoder of `file` (at its start) when its content is FLAC, Ogg FLAC or Opus and its
+// headers can be played; null otherwise.
+std::unique_ptr<StreamDecoder> OpenFlacOrOpus(std::unique_ptr<InputFile> file);
+
 class FlacOpusPlayer final : public StreamPlayer {
   public:
     using StreamPlayer::StreamPlayer;

@@ -44,7 +44,7 @@ StreamKind OggKind(InputFile& file) {
 
 }  // namespace
 
-StreamKind DetectStreamKind(InputFile& file) {
+StreamKind DetectStreamKind(InputFile& file, std::uint64_t* flacBlocks) {
     std::uint8_t start[10];
     std::size_t got = ReadFully(file, start, 4);
     if (StartsWith(start, got, "OggS")) return OggKind(file);
@@ -60,7 +60,9 @@ StreamKind DetectStreamKind(InputFile& file) {
         if (!file.Seek(offset)) return StreamKind::kOther;
         got = ReadFully(file, start, 4);
     }
-    return StartsWith(start, got, "fLaC") ? StreamKind::kFlac : StreamKind::kOther;
+    if (!StartsWith(start, got, "fLaC")) return StreamKind::kOther;
+    if (flacBlocks) *flacBlocks = offset + 4;
+    return StreamKind::kFlac;
 }
 
 }  // namespace hgf

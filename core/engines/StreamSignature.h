@@ -3,6 +3,8 @@
 // Opus or Vorbis stream. Portable.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/FileSystem.h"
 
 namespace hgf {
@@ -10,7 +12,8 @@ namespace hgf {
 enum class StreamKind { kOther, kFlac, kOggFlac, kOggOpus, kOggVorbis };
 
 // Reads the start of `file` from its current position (the start of the file). The read
-// position is left behind what was read.
-StreamKind DetectStreamKind(InputFile& file);
+// position is left behind what was read; for FLAC that is where its metadata blocks start,
+// and `flacBlocks` (when given) receives that offset.
+StreamKind DetectStreamKind(InputFile& file, std::uint64_t* flacBlocks = nullptr);
 
 }  // namespace hgf

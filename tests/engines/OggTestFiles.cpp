@@ -64,7 +64,7 @@ std::string EncodeTone(const ToneOptions& options) {
     }
     vorbis_comment comment;
     vorbis_comment_init(&comment);
-    vorbis_comment_add_tag(&comment, "TITLE", "tone");
+    vorbis_comment_add_tag(&comment, "TITLE", options.title.c_str());
     vorbis_dsp_state dsp;
     vorbis_block block;
     vorbis_analysis_init(&dsp, &info);

@@ -100,9 +100,10 @@ TEST(WaveFeeder, RefillsOnceHalfOfTheBuffersAreBack) {
     ASSERT_TRUE(feeder.Open(PcmFormat::Pcm16(1, 8000), source, options));
     feeder.Run();
     ASSERT_TRUE(output.WaitForWrites(4));
+    std::this_thread::sleep_for(30ms);  // the feeder goes to sleep
     ASSERT_TRUE(output.CompleteOldest());
     std::this_thread::sleep_for(30ms);
-    EXPECT_EQ(output.WriteCount(), 4u);  // one buffer back: the feeder sleeps on
+    EXPECT_EQ(output.WriteCount(), 4u);  // one buffer back: it sleeps on
     ASSERT_TRUE(output.CompleteOldest());
     ASSERT_TRUE(output.WaitForWrites(6));
     std::this_thread::sleep_for(30ms);
