@@ -30,6 +30,10 @@ if(WIN32)
     set_target_properties(hgf::opusfile PROPERTIES IMPORTED_LOCATION ${HGF_OPUSFILE_LIBRARY}
         INTERFACE_INCLUDE_DIRECTORIES ${HGF_OPUS_INCLUDE_DIR}
         INTERFACE_LINK_LIBRARIES "hgf::opus;Ogg::ogg")
+    # opusfile has no function that tells its version: the options page takes it from here.
+    get_filename_component(opusfile_lib_dir ${HGF_OPUSFILE_LIBRARY} DIRECTORY)
+    file(STRINGS ${opusfile_lib_dir}/pkgconfig/opusfile.pc opusfile_version REGEX "^Version:")
+    string(REGEX REPLACE "^Version: *" "" HGF_OPUSFILE_VERSION "${opusfile_version}")
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(HGF_OGG REQUIRED IMPORTED_TARGET ogg)

@@ -38,7 +38,8 @@ std::string WithoutTrailingSeparator(std::string_view path);
 
 // True when the last four characters of `name` are one of the accepted suffixes
 // (".mml", ".ogg", ".mid", ".smf", ".mp3", ".mp2", ".mpa", "mpeg", ".mpe", ".mpg",
-// ".wav", ".avi", ".asf", ".wmv", ".wma"), without regard to letter case.
+// ".wav", ".avi", ".asf", ".wmv", ".wma"), or its last five ".flac" or ".opus", without
+// regard to letter case.
 bool HasAcceptedSuffix(std::string_view name);
 
 }  // namespace hgf

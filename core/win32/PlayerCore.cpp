@@ -10,6 +10,7 @@
 #include "FileDialogFilters.h"
 #include "HelpPage.h"
 #include "PlayerCommands.h"
+#include "engines/StreamTags.h"
 #include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
@@ -48,16 +49,21 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
       clock_(clock),
       power_(power),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
+      flacOpusPlayer_(TheWin32FileSystem(), waveOutput_),
       mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
       mediaEngine_(mci_),
-      playbackControl_(
-          liveList_, TheWin32FileSystem(), TheWin32Messenger(),
-          PlaybackEngines{
-              .mp3 = &mp3Engine_, .media = &mediaEngine_, .mml = &mmlBridge_, .ogg = &oggPlayer_}),
+      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+                       PlaybackEngines{.mp3 = &mp3Engine_,
+                                       .media = &mediaEngine_,
+                                       .mml = &mmlBridge_,
+                                       .ogg = &oggPlayer_,
+                                       .flacOpus = &flacOpusPlayer_}),
       playback_(playbackControl_),
       titleReader_(
           [](const std::string& path, std::string& title) {
-              return ReadTagTitle(LinkedVbmp3Functions(), path, title);
+              // The Vorbis comments of Ogg and FLAC files, else the MP3 tags.
+              return ReadStreamTitle(TheWin32FileSystem(), path, &CodePage932FromUtf16, title) ||
+                     ReadTagTitle(LinkedVbmp3Functions(), path, title);
           },
           [this] { RepaintListTitles(); }),
       controller_(PlayerController::Parts{playHistory_, liveList_, busy_, statusText_, settings_,

@@ -12,6 +12,7 @@
 
 #include "IHarrowgladeforteCore.h"
 #include "PlayerController.h"
+#include "engines/FlacOpusPlayer.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
 #include "engines/TitleReader.h"
@@ -149,9 +150,11 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     PowerControl& power_;  // the off-timer's shutdown and hibernation
 
     // The engines and the playback control of the live list. No SMF converter: without
-    // one the SmfkConfigFile setting changes nothing.
+    // one the SmfkConfigFile setting changes nothing. The two stream players share one
+    // device: at most one of them is open at a time.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
+    FlacOpusPlayer flacOpusPlayer_;
     WinWaveOutput mp3Output_;                  // the MP3 library's device
     vbmp3::PlatformInstallation mp3Platform_;  // the MP3 library's services
     Vbmp3Engine mp3Engine_;

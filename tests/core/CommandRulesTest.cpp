@@ -67,6 +67,8 @@ TEST(FileDialog, FilterTextsAreDescriptionPatternPairs) {
     EXPECT_EQ(parts, 2 * 6 + 1);
     EXPECT_NE(text.find("*.spl;*.spf;*.spt;*.m3u;*.asx"), std::string::npos);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_MEDIA).size(), 1u);
+    EXPECT_NE(FileDialogFilterText(FILE_DIALOG_MEDIA).find(";*.ogg;*.flac;*.opus"),
+              std::string::npos);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SAVE_LIST).size(), 3u);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SMF_CONFIG).size(), 1u);
     EXPECT_TRUE(FileDialogFilters(4).empty());

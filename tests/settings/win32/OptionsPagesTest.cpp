@@ -244,6 +244,9 @@ TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFil
         EXPECT_EQ(Text(page2, IDC_OGG_VERSION), "バージョン 1.0");
         EXPECT_EQ(Text(page2, IDC_OGG_ADDRESS), "https://xiph.org/vorbis/");
         EXPECT_EQ(Text(page2, IDC_MP3_VERSION).rfind("バージョン ", 0), 0u);
+        // The FLAC and Opus libraries of the build, by their own account.
+        EXPECT_EQ(Text(page2, IDC_FLAC_VERSION), "バージョン libFLAC 1.4.2");
+        EXPECT_EQ(Text(page2, IDC_OPUS_VERSION), "バージョン libopus 1.3.1, libopusfile 0.12");
 
         // An emptied play time gives 0, which switches MML playback off.
         ShowPage(sheet, 0);
