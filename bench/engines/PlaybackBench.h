@@ -30,12 +30,9 @@ namespace hgf::bench {
 
 using Clock = std::chrono::steady_clock;
 
-// User plus kernel time of this process (every thread), in seconds. Under Wine the
-// figure moves in 10 ms steps, so the runs below are long.
-inline double ProcessCpuSeconds() {
 #ifdef _WIN32
-    FILETIME creation, exit, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+// Kernel plus user time as GetProcessTimes and GetThreadTimes tell them, in seconds.
+inline double CpuSeconds(const FILETIME& kernel, const FILETIME& user) {
     auto seconds = [](const FILETIME& time) {
         ULARGE_INTEGER value;
         value.LowPart = time.dwLowDateTime;
@@ -43,6 +40,16 @@ inline double ProcessCpuSeconds() {
         return static_cast<double>(value.QuadPart) / 1e7;  // 100 ns units
     };
     return seconds(kernel) + seconds(user);
+}
+#endif
+
+// User plus kernel time of this process (every thread), in seconds. Under Wine the
+// figure moves in 10 ms steps, so the runs below are long.
+inline double ProcessCpuSeconds() {
+#ifdef _WIN32
+    FILETIME creation, exit, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user);
+    return CpuSeconds(kernel, user);
 #else
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
@@ -56,13 +63,7 @@ inline double ThreadCpuSeconds() {
 #ifdef _WIN32
     FILETIME creation, exit, kernel, user;
     GetThreadTimes(GetCurrentThread(), &creation, &exit, &kernel, &user);
-    auto seconds = [](const FILETIME& time) {
-        ULARGE_INTEGER value;
-        value.LowPart = time.dwLowDateTime;
-        value.HighPart = time.dwHighDateTime;
-        return static_cast<double>(value.QuadPart) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
+    return CpuSeconds(kernel, user);
 #else
     timespec time;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);

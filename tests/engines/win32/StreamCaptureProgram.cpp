@@ -1,10 +1,10 @@
-// Plays a two-row list of FLAC, Ogg FLAC or Opus files made here (1 s of silence, then 3 s
-// at 440 Hz, stereo, at the format's own rate) through the playback control with the
-// stream players and the real waveform output, the way the main window does: play, wait
-// for the end-of-track message, play the next row. The tone's file has a Japanese name
-// (表, whose trail byte is a backslash byte). Wine's capture holds the session, in which
-// the tone is the only sound.
-// Usage: flac_opus_capture_program <flac|flac24|oggflac|opus> [volume]
+// Plays a two-row list of stream files made here (1 s of silence, then 3 s at 440 Hz)
+// through the playback control with the stream players and the real waveform output, the
+// way the main window does: play, wait for the end-of-track message, play the next row.
+// Ogg Vorbis is mono at 22050 Hz; FLAC, 24-bit FLAC (96 kHz), Ogg FLAC and Opus are stereo
+// at their own rates. The tone's file has a Japanese name (表, whose trail byte is a
+// backslash byte). Wine's capture holds the session, in which the tone is the only sound.
+// Usage: stream_capture_program <vorbis|flac|flac24|oggflac|opus> [volume]
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "CoreIds.h"
+#include "OggTestFiles.h"
 #include "StreamTestFiles.h"
 #include "TwoRowCapture.h"
 #include "engines/FlacOpusPlayer.h"
@@ -27,8 +28,14 @@ namespace {
 
 using namespace hgf;
 
-// The file of `format` holding `tone` in stereo; empty for an unknown format.
+// The file of `format` holding `tone`; empty for an unknown format.
 std::string Encode(const std::string& format, test::PcmToneOptions tone) {
+    if (format == "vorbis")
+        return test::EncodeTone({.channels = 1,
+                                 .rate = 22050,
+                                 .seconds = tone.seconds,
+                                 .frequency = tone.frequency,
+                                 .amplitude = tone.amplitude});
     tone.channels = 2;
     tone.rate = format == "flac24" ? 96000 : 44100;
     tone.bits = format == "flac24" ? 24 : 16;
@@ -48,7 +55,7 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::printf("usage: flac_opus_capture_program <flac|flac24|oggflac|opus> [volume]\n");
+        std::printf("usage: stream_capture_program <vorbis|flac|flac24|oggflac|opus> [volume]\n");
         return 2;
     }
     const std::string format = argv[1];
@@ -56,7 +63,7 @@ int main(int argc, char** argv) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder =
-        std::string(temp) + "hgf-flac-opus-capture-" + std::to_string(GetCurrentProcessId());
+        std::string(temp) + "hgf-stream-capture-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string lead = folder + "\\lead." + format;
     const std::string tone = folder + "\\\x95\x5c." + format;
@@ -81,9 +88,11 @@ int main(int argc, char** argv) {
     FlacOpusPlayer flacOpus(files, output);
     PlaybackControl control(list, files, messenger,
                             PlaybackEngines{.ogg = &ogg, .flacOpus = &flacOpus});
-    const int result = test::PlayTwoRows(
-        control, list, volume,
-        {.engineKind = ENGINE_FLAC_OPUS, .engineName = "FLAC and Opus", .timeSecondRow = true});
+    const bool vorbis = format == "vorbis";
+    const int result = test::PlayTwoRows(control, list, volume,
+                                         {.engineKind = vorbis ? ENGINE_OGG : ENGINE_FLAC_OPUS,
+                                          .engineName = vorbis ? "Ogg Vorbis" : "FLAC and Opus",
+                                          .timeSecondRow = true});
     DeleteFileA(lead.c_str());
     DeleteFileA(tone.c_str());
     RemoveDirectoryA(folder.c_str());
