@@ -1,5 +1,6 @@
 # Third-party libraries, as imported targets with one name on both builds:
-#   hgf::zlib, hgf::ogg, hgf::vorbis, hgf::vorbisfile, hgf::vorbisenc, hgf::mpg123
+#   hgf::zlib, hgf::ogg, hgf::vorbis, hgf::vorbisfile, hgf::vorbisenc, hgf::mpg123,
+#   hgf::flac, hgf::opus, hgf::opusfile
 # Windows: Debian's MinGW zlib (static: the core, loaded into other programs by its
 # keyboard hook, may import system DLLs only) and what scripts/build-thirdparty.sh builds
 # (static libraries, and libmpg123 as a DLL); native: Debian's -dev packages through
@@ -26,6 +27,23 @@ if(WIN32)
             INTERFACE_COMPILE_DEFINITIONS _FILE_OFFSET_BITS=64)
         add_library(hgf::mpg123 ALIAS MPG123::libmpg123)
     endif()
+    find_package(FLAC CONFIG REQUIRED)
+    add_library(hgf::flac ALIAS FLAC::FLAC)
+    # opus and opusfile come from their autotools builds, which install no CMake package.
+    find_path(HGF_OPUS_INCLUDE_DIR opus.h PATH_SUFFIXES opus REQUIRED)
+    find_library(HGF_OPUS_LIBRARY NAMES libopus.a opus REQUIRED)
+    find_library(HGF_OPUSFILE_LIBRARY NAMES libopusfile.a opusfile REQUIRED)
+    add_library(hgf::opus STATIC IMPORTED)
+    set_target_properties(hgf::opus PROPERTIES IMPORTED_LOCATION ${HGF_OPUS_LIBRARY}
+        INTERFACE_INCLUDE_DIRECTORIES ${HGF_OPUS_INCLUDE_DIR})
+    add_library(hgf::opusfile STATIC IMPORTED)
+    set_target_properties(hgf::opusfile PROPERTIES IMPORTED_LOCATION ${HGF_OPUSFILE_LIBRARY}
+        INTERFACE_INCLUDE_DIRECTORIES ${HGF_OPUS_INCLUDE_DIR}
+        INTERFACE_LINK_LIBRARIES "hgf::opus;Ogg::ogg")
+    # opusfile has no function that tells its version: the options page takes it from here.
+    get_filename_component(opusfile_lib_dir ${HGF_OPUSFILE_LIBRARY} DIRECTORY)
+    file(STRINGS ${opusfile_lib_dir}/pkgconfig/opusfile.pc opusfile_version REGEX "^Version:")
+    string(REGEX REPLACE "^Version: *" "" HGF_OPUSFILE_VERSION "${opusfile_version}")
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(HGF_OGG REQUIRED IMPORTED_TARGET ogg)
@@ -40,6 +58,12 @@ else()
     if(TARGET PkgConfig::HGF_MPG123)
         add_library(hgf::mpg123 ALIAS PkgConfig::HGF_MPG123)
     endif()
+    pkg_check_modules(HGF_FLAC REQUIRED IMPORTED_TARGET flac)
+    pkg_check_modules(HGF_OPUS REQUIRED IMPORTED_TARGET opus)
+    pkg_check_modules(HGF_OPUSFILE REQUIRED IMPORTED_TARGET opusfile)
+    add_library(hgf::flac ALIAS PkgConfig::HGF_FLAC)
+    add_library(hgf::opus ALIAS PkgConfig::HGF_OPUS)
+    add_library(hgf::opusfile ALIAS PkgConfig::HGF_OPUSFILE)
 endif()
 
 if(HGF_TESTS)

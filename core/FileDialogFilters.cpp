@@ -7,8 +7,8 @@ namespace hgf {
 namespace {
 
 constexpr std::array<FileFilter, 1> kMediaFilters{{
-    {"対応する全てのファイル(13FileTypes)",
-     "*.wma;*.wmv;*.asf;*.avi;*.wav;*.mpg;*.mpe;*.mpa;*.mp2;*.mp3;*.smf;*.mid;*.ogg"},
+    {"対応する全てのファイル(15FileTypes)",
+     "*.wma;*.wmv;*.asf;*.avi;*.wav;*.mpg;*.mpe;*.mpa;*.mp2;*.mp3;*.smf;*.mid;*.ogg;*.flac;*.opus"},
 }};
 
 constexpr std::array<FileFilter, 8> kPlaylistFilters{{

@@ -10,7 +10,8 @@ packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   wine wine64 xvfb xauth
-  libogg-dev libvorbis-dev libmpg123-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libogg-dev libvorbis-dev libmpg123-dev libflac-dev libopus-dev libopusfile-dev
+  zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format valgrind
   sox vorbis-tools lame xdotool imagemagick x11-utils locales
   # A Japanese font: without one Wine realises the UI font with a Western character set

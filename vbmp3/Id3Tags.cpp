@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "engines/TagText.h"
 #include "platform/CodePage932.h"
-#include "playlist/PathText.h"
 
 namespace hgf::vbmp3 {
 namespace {
@@ -118,16 +118,6 @@ bool IsFrameNameChar(std::uint8_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// Control characters become spaces (a title is one line of a playlist file); trailing
-// spaces go.
-std::string Tidy(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    return text;
-}
-
 std::string TextUntilNul(std::span<const std::uint8_t> bytes) {
     const auto end = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
     return std::string(bytes.begin(), end);
@@ -234,7 +224,7 @@ void ReadFrames(TagBytes& tag, int major, bool unsynchronisedFrames, std::uint32
         std::vector<std::uint8_t> body(size - skip);
         if (!tag.Read(bodyOffset + skip, body.data(), size - skip)) return;
         if (unsynchronised) Resynchronise(body);
-        *fields[field] = Tidy(FrameText(body, toCodePage932));
+        *fields[field] = TidyTagText(FrameText(body, toCodePage932));
         found[field] = true;
     }
 }
@@ -274,7 +264,7 @@ std::optional<TagTexts> ReadId3v2(InputFile& file, CodePage932Converter toCodePa
 
 // One field of an ID3v1 tag: up to the first NUL, without trailing spaces.
 std::string Id3v1Field(const std::uint8_t* bytes, std::size_t count) {
-    return Tidy(CutShiftJis(TextUntilNul({bytes, count}), count));
+    return TidyTagText(CutShiftJis(TextUntilNul({bytes, count}), count));
 }
 
 std::optional<TagTexts> ReadId3v1(InputFile& file) {
@@ -287,17 +277,6 @@ std::optional<TagTexts> ReadId3v1(InputFile& file) {
 }
 
 }  // namespace
-
-std::string CutShiftJis(std::string_view text, std::size_t maxBytes) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const std::size_t length =
-            IsShiftJisLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-        if (end + length > text.size() || end + length > maxBytes) break;
-        end += length;
-    }
-    return std::string(text.substr(0, end));
-}
 
 std::optional<TagTexts> ReadTags(InputFile& file, CodePage932Converter toCodePage932) {
     std::optional<TagTexts> v2 = ReadId3v2(file, toCodePage932);

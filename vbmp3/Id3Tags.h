@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engines/TagText.h"
 #include "platform/FileSystem.h"
 
 namespace hgf::vbmp3 {
@@ -27,8 +28,6 @@ using CodePage932Converter = std::string (*)(std::u16string_view text);
 // Nothing when the file has neither tag.
 std::optional<TagTexts> ReadTags(InputFile& file, CodePage932Converter toCodePage932);
 
-// `text` cut to at most `maxBytes` bytes without splitting a double-byte character; an
-// unfinished double-byte character at the end is dropped as well.
-std::string CutShiftJis(std::string_view text, std::size_t maxBytes);
+using hgf::CutShiftJis;
 
 }  // namespace hgf::vbmp3

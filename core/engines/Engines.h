@@ -1,8 +1,9 @@
-// The four playback engines as the playback control sees them. Each is tried in a fixed
+// The playback engines as the playback control sees them. Each is tried in a fixed
 // order; an engine that is absent (null) is skipped. The implementations live beside this
 // file (portable where they can be) or in win32/.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Messenger.h"
@@ -66,17 +67,19 @@ class SmfConverter {
     virtual std::string OutputPath() = 0;
 };
 
-// The Ogg Vorbis stream player.
-class OggEngine {
+// A stream player (Ogg Vorbis; FLAC and Opus): decodes the file itself and feeds the
+// waveform output.
+class StreamEngine {
   public:
-    virtual ~OggEngine() = default;
+    virtual ~StreamEngine() = default;
     virtual bool Open(const std::string& path) = 0;
     virtual bool Start() = 0;
     virtual void Pause() = 0;
     virtual void Close() = 0;
     virtual void SetGain(float gain) = 0;
-    // Whole seconds, or -1 when the length cannot be read.
-    virtual int Length(const std::string& path) = 0;
+    // The end-of-track delay for the file at `path` in milliseconds, or -1 when its length
+    // cannot be read.
+    virtual std::int64_t LengthMs(const std::string& path) = 0;
     // True once the whole stream has been queued and played.
     virtual bool Finished() = 0;
 };

@@ -1,62 +1,18 @@
-// The Ogg Vorbis stream player: the decoder behind the shared feeder, and the track length.
+// The Ogg Vorbis stream player: its decoder, and the track length through vorbisfile.
 #include "engines/OggStreamPlayer.h"
 
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
 
+#include "engines/OggVorbisStream.h"
+
 namespace hgf {
 
-OggStreamPlayer::OggStreamPlayer(FileSystem& files, WaveOutput& output)
-    : files_(files), output_(output), feeder_(output) {}
-
-OggStreamPlayer::~OggStreamPlayer() {
-    Close();
-}
-
-bool OggStreamPlayer::Open(const std::string& path) {
-    Close();
-    gain_ = 1.0f;
-    if (output_.DeviceCount() == 0) return false;
-    if (!stream_.Open(files_.OpenRead(path))) return false;
-    WaveFeeder::Options options;
-    options.bufferBytes = kBufferBytes;
-    options.drainBeforeLastBuffer = true;  // the queued output drains before the last buffer
-    if (!feeder_.Open(PcmFormat::Pcm16(stream_.Channels(), stream_.Rate()), *this, options)) {
-        Close();
-        return false;
-    }
-    return true;
-}
-
-bool OggStreamPlayer::Start() {
-    feeder_.Run();
-    return true;
-}
-
-void OggStreamPlayer::Pause() {
-    feeder_.Hold();
-}
-
-void OggStreamPlayer::SetGain(float gain) {
-    if (gain >= 0.0f && gain <= 1.0f) gain_ = gain;
-}
-
-void OggStreamPlayer::Close() {
-    feeder_.Close();
-    stream_.Close();
-}
-
-PcmSource::Fill OggStreamPlayer::Decode(std::uint8_t* block, std::uint32_t capacity,
-                                        std::uint32_t& filled) {
-    switch (stream_.Decode(block, capacity, filled, gain_)) {
-        case OggVorbisStream::DecodeStatus::kReadFailed:
-            return Fill::kRetry;
-        case OggVorbisStream::DecodeStatus::kStreamEnded:
-            return Fill::kEnded;
-        default:
-            return Fill::kQueue;
-    }
+std::unique_ptr<StreamDecoder> OggStreamPlayer::OpenDecoder(std::unique_ptr<InputFile> file) {
+    auto stream = std::make_unique<OggVorbisStream>();
+    if (!stream->Open(std::move(file))) return nullptr;
+    return stream;
 }
 
 int OggStreamPlayer::Length(const std::string& path) {
@@ -77,8 +33,9 @@ int OggStreamPlayer::Length(const std::string& path) {
     return seconds;
 }
 
-bool OggStreamPlayer::Finished() {
-    return feeder_.PlayedOut();
+std::int64_t OggStreamPlayer::LengthMs(const std::string& path) {
+    const int seconds = Length(path);
+    return seconds >= 0 ? std::int64_t{seconds} * 1000 : -1;
 }
 
 }  // namespace hgf

@@ -2,7 +2,8 @@
 #include "engines/OggVorbisStream.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "engines/PcmConversion.h"
 
 namespace hgf {
 
@@ -10,23 +11,6 @@ OggVorbisStream::OggVorbisStream() = default;
 
 OggVorbisStream::~OggVorbisStream() {
     Close();
-}
-
-std::int16_t OggVorbisStream::ConvertSample(float sample, float gain) {
-    // Clamp before converting to an integer, so no value (not even inf or NaN)
-    // reaches an out-of-range conversion.
-    double scaled = static_cast<double>(sample) * 32767.0;
-    int value;
-    if (scaled != scaled) {
-        value = 0;
-    } else if (scaled >= 32767.0) {
-        value = 32767;
-    } else if (scaled <= -32768.0) {
-        value = -32768;
-    } else {
-        value = static_cast<int>(scaled);
-    }
-    return static_cast<std::int16_t>(static_cast<int>(value * static_cast<double>(gain)));
 }
 
 OggVorbisStream::ReadResult OggVorbisStream::ReadChunk() {
@@ -121,29 +105,25 @@ void OggVorbisStream::Close() {
     file_.reset();
 }
 
-OggVorbisStream::DecodeStatus OggVorbisStream::Decode(std::uint8_t* block, std::uint32_t capacity,
-                                                      std::uint32_t& filled, float gain) {
-    if (!decoderReady_) return DecodeStatus::kStreamEnded;
+StreamDecoder::Status OggVorbisStream::Decode(std::uint8_t* block, std::uint32_t capacity,
+                                              std::uint32_t& filled, float gain) {
+    if (!decoderReady_) return Status::kEnded;
     const int channels = info_.channels;
-    const int frameBytes = channels * 2;
-    const int framesPerChunk = static_cast<int>(kConversionSamples) / channels;
+    const std::uint32_t frameBytes = static_cast<std::uint32_t>(channels) * 2;
     for (;;) {
         // Decoded samples waiting in the decoder go first.
         float** pcm = nullptr;
         int frames;
         while ((frames = vorbis_synthesis_pcmout(&dsp_, &pcm)) > 0) {
             const std::uint32_t room = (capacity - std::min(filled, capacity)) / frameBytes;
-            if (room == 0) return DecodeStatus::kBufferFull;
-            frames = std::min({frames, framesPerChunk, static_cast<int>(room)});
-            std::int16_t* out = conversion_;
-            for (int i = 0; i < frames; ++i)
-                for (int c = 0; c < channels; ++c)
-                    *out++ = ConvertSample(pcm[c][i], gain);
-            const std::size_t bytes = static_cast<std::size_t>(frames) * frameBytes;
-            std::memcpy(block + filled, conversion_, bytes);
-            filled += static_cast<std::uint32_t>(bytes);
+            if (room == 0) return Status::kFull;
+            frames = std::min(frames, static_cast<int>(room));
+            InterleaveFloat(pcm, channels, frames, gain,
+                            reinterpret_cast<std::int16_t*>(block + filled));
+            filled += static_cast<std::uint32_t>(frames) * frameBytes;
             vorbis_synthesis_read(&dsp_, frames);
         }
+        if (filled + frameBytes > capacity) return Status::kFull;
 
         int packetResult = ogg_stream_packetout(&stream_, &packet_);
         if (packetResult < 0) continue;  // a gap in the packets: go on after it
@@ -152,7 +132,7 @@ OggVorbisStream::DecodeStatus OggVorbisStream::Decode(std::uint8_t* block, std::
             continue;
         }
         // Every packet of the last page is decoded.
-        if (pageEnds_) return DecodeStatus::kStreamEnded;
+        if (pageEnds_) return Status::kEnded;
 
         int pageResult = ogg_sync_pageout(&sync_, &page_);
         if (pageResult < 0) continue;  // bytes skipped to the next page
@@ -165,11 +145,11 @@ OggVorbisStream::DecodeStatus OggVorbisStream::Decode(std::uint8_t* block, std::
 
         switch (ReadChunk()) {
             case ReadResult::kRead:
-                return DecodeStatus::kChunkRead;
+                break;
             case ReadResult::kEndOfFile:
-                return DecodeStatus::kStreamEnded;
+                return Status::kEnded;
             case ReadResult::kFailed:
-                return DecodeStatus::kReadFailed;
+                return Status::kReadFailed;
         }
     }
 }

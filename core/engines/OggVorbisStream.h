@@ -1,5 +1,5 @@
 // Decoding of one Ogg Vorbis file into interleaved 16-bit PCM: the three headers at
-// open, then the audio one 4096-byte chunk of the file at a time. Portable (libogg,
+// open, then the audio, reading the file 4096 bytes at a time. Portable (libogg,
 // libvorbis); the stream player runs it on its feeder thread.
 #pragma once
 
@@ -9,24 +9,17 @@
 #include <cstdint>
 #include <memory>
 
+#include "engines/StreamDecoder.h"
 #include "platform/FileSystem.h"
 
 namespace hgf {
 
-class OggVorbisStream {
+class OggVorbisStream final : public StreamDecoder {
   public:
-    static constexpr std::size_t kChunkBytes = 4096;         // bytes read from the file at once
-    static constexpr std::size_t kConversionSamples = 4096;  // interleaved samples per chunk
-
-    enum class DecodeStatus {
-        kChunkRead,    // the decoded data is in the block and the next chunk was read
-        kBufferFull,   // the block has no room left; the rest waits for the next block
-        kStreamEnded,  // the first logical stream (or the file) has ended
-        kReadFailed,   // the file reported a read error; try again later
-    };
+    static constexpr std::size_t kChunkBytes = 4096;  // bytes read from the file at once
 
     OggVorbisStream();
-    ~OggVorbisStream();
+    ~OggVorbisStream() override;
     OggVorbisStream(const OggVorbisStream&) = delete;
     OggVorbisStream& operator=(const OggVorbisStream&) = delete;
 
@@ -37,19 +30,13 @@ class OggVorbisStream {
     void Close();
     bool IsOpen() const { return decoderReady_; }
 
-    unsigned Channels() const { return static_cast<unsigned>(info_.channels); }
-    unsigned Rate() const { return static_cast<unsigned>(info_.rate); }
+    unsigned Channels() const override { return static_cast<unsigned>(info_.channels); }
+    unsigned Rate() const override { return static_cast<unsigned>(info_.rate); }
 
-    // Decodes into `block` from byte `filled` on (updated) until the pages at hand are
-    // used up (then reads one further chunk), the block is full, or the stream ends.
-    // Decoded samples are never dropped: what does not fit stays for the next call.
-    // Damaged data (a gap in the pages or packets) is skipped.
-    DecodeStatus Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled,
-                        float gain);
-
-    // One float sample as a 16-bit sample: scaled by 32767 and truncated, clamped to
-    // -32768..32767, then scaled by `gain` and truncated again. NaN becomes 0.
-    static std::int16_t ConvertSample(float sample, float gain);
+    // The first logical stream ends at its end-of-stream page (or the end of the file);
+    // pages of other streams are not played. Samples convert as FloatToPcm16.
+    Status Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled,
+                  float gain) override;
 
   private:
     enum class ReadResult { kRead, kEndOfFile, kFailed };
@@ -64,7 +51,6 @@ class OggVorbisStream {
     ogg_packet packet_{};
     vorbis_info info_{};
     vorbis_comment comment_{};
-    std::int16_t conversion_[kConversionSamples] = {};
 
     // Which of the states above are initialised (each is cleared only if it is).
     bool syncReady_ = false;

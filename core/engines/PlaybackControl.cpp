@@ -1,6 +1,7 @@
 // Engine dispatch, pause and volume, and the end-of-track watchers.
 #include "engines/PlaybackControl.h"
 
+#include <algorithm>
 #include <cctype>
 #include <system_error>
 
@@ -12,7 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kOggEndPoll = 100ms;  // a watcher waiting for the Ogg stream's end
+constexpr auto kStreamEndPoll = 100ms;  // a watcher waiting for a stream's end
 
 // The extension: the text from the last "." on (a Shift_JIS trail byte is never a "."),
 // in lower case; empty without a ".".
@@ -89,9 +90,11 @@ bool PlaybackControl::Play(WindowHandle window, unsigned message, std::uint8_t v
 
     const std::string& path = row.path;
     if (engines_.mp3 && !IsWindowsMediaPath(path) && TryMp3(path, volume)) return true;
+    if (engines_.flacOpus && TryStream(*engines_.flacOpus, ENGINE_FLAC_OPUS, path, volume))
+        return true;
     if (engines_.media && TryMedia(path, volume)) return true;
     if (engines_.mml && list_.mmlPlayTime >= 1 && TryMml(path, volume)) return true;
-    if (engines_.ogg && TryOgg(path, volume)) return true;
+    if (engines_.ogg && TryStream(*engines_.ogg, ENGINE_OGG, path, volume)) return true;
 
     list_.MarkUnplayable(index);
     return false;
@@ -182,19 +185,30 @@ bool PlaybackControl::TryMml(const std::string& path, std::uint8_t volume) {
     return true;
 }
 
-bool PlaybackControl::TryOgg(const std::string& path, std::uint8_t volume) {
-    OggEngine& ogg = *engines_.ogg;
-    if (!ogg.Open(path)) return false;
-    const int seconds = ogg.Length(path);
-    if (!StartWatcher(false, seconds >= 0 ? static_cast<std::int64_t>(seconds) * 1000 : -1)) {
-        ogg.Close();
+bool PlaybackControl::TryStream(StreamEngine& engine, EngineKind kind, const std::string& path,
+                                std::uint8_t volume) {
+    if (!engine.Open(path)) return false;
+    Started(kind);  // before the watcher, which asks for the current stream
+    if (!StartWatcher(false, std::max<std::int64_t>(engine.LengthMs(path), -1))) {
+        engine.Close();
+        Started(ENGINE_NONE);
         return false;
     }
-    Started(ENGINE_OGG);
     ApplyVolume(volume);
-    ogg.Start();
+    engine.Start();
     SetPlaying(true);
     return true;
+}
+
+StreamEngine* PlaybackControl::CurrentStream() const {
+    switch (engineKind_) {
+        case ENGINE_OGG:
+            return engines_.ogg;
+        case ENGINE_FLAC_OPUS:
+            return engines_.flacOpus;
+        default:
+            return nullptr;
+    }
 }
 
 void PlaybackControl::Started(EngineKind kind) {
@@ -229,7 +243,8 @@ void PlaybackControl::StopEngine() {
             engines_.mml->Unload();
             break;
         case ENGINE_OGG:
-            engines_.ogg->Close();
+        case ENGINE_FLAC_OPUS:
+            CurrentStream()->Close();
             break;
         case ENGINE_MEDIA:
         case ENGINE_MEDIA_CONVERTED_MIDI:
@@ -252,7 +267,8 @@ bool PlaybackControl::TogglePause() {
             pause ? engines_.mml->Halt() : engines_.mml->Resume();
             break;
         case ENGINE_OGG:
-            pause ? engines_.ogg->Pause() : (void)engines_.ogg->Start();
+        case ENGINE_FLAC_OPUS:
+            pause ? CurrentStream()->Pause() : (void)CurrentStream()->Start();
             break;
         case ENGINE_MEDIA:
         case ENGINE_MEDIA_CONVERTED_MIDI:  // the converted file pauses like any media file
@@ -279,7 +295,8 @@ void PlaybackControl::ApplyVolume(std::uint8_t volume) {
             engines_.mml->SetVolume(Attenuation(volume));
             break;
         case ENGINE_OGG:
-            engines_.ogg->SetGain(static_cast<float>(volume) * 0.01f);
+        case ENGINE_FLAC_OPUS:
+            CurrentStream()->SetGain(static_cast<float>(volume) * 0.01f);
             break;
         case ENGINE_MEDIA:
         case ENGINE_MEDIA_CONVERTED_MIDI:
@@ -324,12 +341,13 @@ void PlaybackControl::RunWatcher(std::uint64_t generation, bool media, std::int6
                 return;
         } else {
             // The length is unknown: the track ends when the stream has been played.
-            while (!cancelWatcher_) {
+            StreamEngine* stream = CurrentStream();
+            while (!cancelWatcher_ && stream) {
                 lock.unlock();
-                const bool finished = engines_.ogg->Finished();
+                const bool finished = stream->Finished();
                 lock.lock();
                 if (finished) break;
-                wake_.wait_for(lock, kOggEndPoll, [&] { return cancelWatcher_; });
+                wake_.wait_for(lock, kStreamEndPoll, [&] { return cancelWatcher_; });
             }
             if (cancelWatcher_) return;
         }

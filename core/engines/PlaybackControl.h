@@ -1,5 +1,5 @@
 // Plays the current row of the live list with the first engine that accepts it (MP3,
-// media, MML, Ogg Vorbis, in that order), and reports the end of each track: whoever
+// FLAC and Opus, media, MML, Ogg Vorbis, in that order), and reports the end of each track: whoever
 // detects it advances the play order and posts the end-of-track message, unless that
 // playback was stopped or replaced in the meantime. Portable: engines, file system and
 // window messages come in through interfaces.
@@ -25,8 +25,9 @@ struct PlaybackEngines {
     Mp3Engine* mp3 = nullptr;
     MediaEngine* media = nullptr;
     MmlBridge* mml = nullptr;
-    OggEngine* ogg = nullptr;
+    StreamEngine* ogg = nullptr;
     SmfConverter* smf = nullptr;
+    StreamEngine* flacOpus = nullptr;  // takes only files whose content is FLAC or Opus
 };
 
 // One pass over the rows: the current row is tried, and each row that no engine accepts is
@@ -75,21 +76,25 @@ class PlaybackControl {
 
     EngineKind GetEngineKind() const { return engineKind_; }
     bool IsPlaying() const { return playing_; }
-    // Milliseconds the timed watcher of the current MML or Ogg playback waits; -1: the Ogg
-    // length is unknown and the watcher waits for the stream's end.
+    // Milliseconds the timed watcher of the current MML or stream playback waits; -1: the
+    // stream's length is unknown and the watcher waits for the stream's end.
     std::int64_t EndOfTrackDelayMs() const { return endDelayMs_; }
 
   private:
     bool TryMp3(const std::string& path, std::uint8_t volume);
     bool TryMedia(const std::string& path, std::uint8_t volume);
     bool TryMml(const std::string& path, std::uint8_t volume);
-    bool TryOgg(const std::string& path, std::uint8_t volume);
+    // The Ogg Vorbis player (kind ENGINE_OGG) or the FLAC and Opus player.
+    bool TryStream(StreamEngine& engine, EngineKind kind, const std::string& path,
+                   std::uint8_t volume);
+    // The stream player of the current playback, or null.
+    StreamEngine* CurrentStream() const;
     void Started(EngineKind kind);
     void StopEngine();
     void ApplyVolume(std::uint8_t volume);
     void SetPlaying(bool playing);
     // The watcher thread of the current playback: waits for the delay (delayMs >= 0), for
-    // the Ogg stream's end (delayMs < 0), or for the media engine's completion. False when
+    // the stream's end (delayMs < 0), or for the media engine's completion. False when
     // no thread could be started: the track would have no end, so it does not start.
     bool StartWatcher(bool media, std::int64_t delayMs);
     void RunWatcher(std::uint64_t generation, bool media, std::int64_t delayMs);

@@ -8,9 +8,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr auto kFeedPause = 1ms;         // between two feeds
-constexpr auto kDrainPoll = 10ms;        // end of stream: interval of the position readings
-constexpr int kDrainPolls = 3000;        // ... at most 30 s
+constexpr auto kRetryPause = 20ms;       // after a feed that queued nothing
 constexpr auto kUnprepareRetry = 100ms;  // Close: a buffer the device still holds
 constexpr int kUnprepareRetries = 50;    // ... at most 5 s, then the block is left to it
 
@@ -24,10 +22,10 @@ WaveFeeder::~WaveFeeder() {
 
 void WaveFeeder::SetRunState(RunState state) {
     {
-        std::lock_guard lock(stateMutex_);
+        std::lock_guard lock(mutex_);
         runState_ = state;
     }
-    stateChanged_.notify_all();
+    changed_.notify_all();
 }
 
 bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options options) {
@@ -39,18 +37,20 @@ bool WaveFeeder::Open(const PcmFormat& format, PcmSource& source, Options option
     ended_ = false;
     playedOut_ = false;
     queued_ = 0;
-    runState_ = kQuit;
-    slots_.emplace(kBufferCount);
-
+    {
+        std::lock_guard lock(mutex_);
+        runState_ = kHold;
+        freeSlots_ = kBufferCount;
+        slotsWanted_ = 0;
+    }
     if (options_.bufferBytes == 0 || !output_.Open(format, this)) {
         Close();
         return false;
     }
     outputOpen_ = true;
-    runState_ = kHold;
     try {
         for (auto& block : blocks_)
-            block = std::make_unique_for_overwrite<std::uint8_t[]>(options_.bufferBytes);
+            block = std::make_unique_for_overwrite<std::int16_t[]>((options_.bufferBytes + 1) / 2);
         feeder_ = std::thread(&WaveFeeder::FeederLoop, this);
     } catch (...) {  // no memory for the buffers, or no thread
         Close();
@@ -84,7 +84,6 @@ void WaveFeeder::Close() {
     // while it is being filled.
     if (feeder_.joinable()) {
         SetRunState(kQuit);
-        slots_->release();  // the unit above the buffer count: wakes a waiting feeder
         feeder_.join();
     }
     if (outputOpen_) {
@@ -104,65 +103,87 @@ void WaveFeeder::Close() {
     source_ = nullptr;
     current_ = 0;
     filled_ = 0;
+    std::lock_guard lock(mutex_);
     runState_ = kQuit;
 }
 
 void WaveFeeder::BufferDone() {
     --queued_;
-    if (slots_) slots_->release();
-}
-
-bool WaveFeeder::AcquireSlot() {
-    // An untimed wait: timed semaphore waits spin in the standard library. Close adds a
-    // unit of its own to wake a feeder that waits here.
-    slots_->acquire();
-    return !QuitRequested();
+    bool wake;
+    {
+        std::lock_guard lock(mutex_);
+        ++freeSlots_;
+        wake = slotsWanted_ > 0 && freeSlots_ >= slotsWanted_;
+    }
+    // Told after the lock is released, so that the feeder does not wake only to wait for it.
+    if (wake) changed_.notify_all();
 }
 
 void WaveFeeder::FeederLoop() {
     NameCurrentThread("hgf-feeder");
     for (;;) {
         {
-            std::unique_lock lock(stateMutex_);
-            if (stateChanged_.wait_for(lock, kFeedPause, [&] { return runState_ == kQuit; }))
-                return;
-            // Held: nothing to do until the run state changes (unless the stream has
-            // ended and only the played buffers remain to be counted).
-            stateChanged_.wait(lock, [&] { return runState_ != kHold || ended_; });
+            // Asleep until there is something to do: half of the blocks back while running,
+            // or, once the stream's end is queued, every block back (then the whole stream
+            // has been heard, whatever the run state).
+            std::unique_lock lock(mutex_);
+            const int wanted = ended_ ? kBufferCount : kRefillBatch;
+            slotsWanted_ = wanted;
+            changed_.wait(lock, [&] {
+                return runState_ == kQuit ||
+                       ((runState_ == kRun || ended_) && freeSlots_ >= wanted);
+            });
+            slotsWanted_ = 0;
             if (runState_ == kQuit) return;
         }
-        if (ended_) return CollectPlayedBuffers();
-        if (!AcquireSlot()) return;
-        if (runState_ != kRun) {  // paused (or closing) while waiting for a buffer
-            slots_->release();
-            continue;
-        }
-        FeedResult result = FeedOneBuffer();
-        if (result.ended) ended_ = true;
-        if (!result.queued) slots_->release();
+        if (ended_) break;
+        if (!RefillFreeBlocks()) return;
     }
-}
-
-void WaveFeeder::CollectPlayedBuffers() {
-    // Every queued buffer holds one unit until the device has played it: once all of
-    // them are back here, the whole stream has been heard.
-    for (int unit = 0; unit < kBufferCount; ++unit)
-        if (!AcquireSlot()) return;
     playedOut_ = true;
     if (options_.onPlayedOut) options_.onPlayedOut();
-    std::unique_lock lock(stateMutex_);
-    stateChanged_.wait(lock, [&] { return runState_ == kQuit; });
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return runState_ == kQuit; });
+}
+
+bool WaveFeeder::TakeSlot() {
+    std::lock_guard lock(mutex_);
+    if (runState_ != kRun || freeSlots_ == 0) return false;
+    --freeSlots_;
+    return true;
+}
+
+void WaveFeeder::ReturnSlot() {
+    std::lock_guard lock(mutex_);
+    ++freeSlots_;
+}
+
+bool WaveFeeder::RefillFreeBlocks() {
+    while (!ended_ && TakeSlot()) {
+        const FeedResult result = FeedOneBuffer();
+        if (result.ended) ended_ = true;
+        if (!result.queued) {
+            ReturnSlot();
+            return ended_ || PauseBeforeRetry();
+        }
+    }
+    return true;
+}
+
+bool WaveFeeder::PauseBeforeRetry() {
+    std::unique_lock lock(mutex_);
+    return !changed_.wait_for(lock, kRetryPause, [&] { return runState_ == kQuit; });
 }
 
 WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
     // Decode only into a buffer that the device has given back.
     if (filled_ == 0 && !output_.Unprepare(current_)) return {};
-    std::uint8_t* block = blocks_[current_].get();
+    auto* block = reinterpret_cast<std::uint8_t*>(blocks_[current_].get());
 
     const PcmSource::Fill status = source_->Decode(block, options_.bufferBytes, filled_);
     if (status == PcmSource::Fill::kRetry) return {};  // kept for later
+    // The stream's last block follows the others at once, so the sound runs on without a
+    // gap to its end.
     const bool ended = status == PcmSource::Fill::kEnded;
-    if (ended && options_.drainBeforeLastBuffer) WaitForDrain();
     if (filled_ == 0) return {false, ended};
 
     if (!output_.Prepare(current_, block, filled_)) return {};
@@ -175,18 +196,6 @@ WaveFeeder::FeedResult WaveFeeder::FeedOneBuffer() {
     current_ = (current_ + 1) % kBufferCount;
     filled_ = 0;
     return {true, ended};
-}
-
-void WaveFeeder::WaitForDrain() {
-    // The queued buffers play out before the last, partly filled one follows.
-    std::uint64_t previous = 0;
-    for (int i = 0; i < kDrainPolls; ++i) {
-        std::optional<std::uint64_t> position = output_.PositionBytes();
-        if (!position || *position == previous) return;
-        previous = *position;
-        std::unique_lock lock(stateMutex_);
-        if (stateChanged_.wait_for(lock, kDrainPoll, [&] { return runState_ == kQuit; })) return;
-    }
 }
 
 }  // namespace hgf

@@ -1,7 +1,10 @@
-// Streams decoded PCM to a WaveOutput on a feeder thread: the source decodes into one of
-// four output blocks at a time, and a counting semaphore keeps a block from being refilled
-// before the device has played it. The Ogg Vorbis and the MP3 players stream through it.
-// Portable: the device comes in as a WaveOutput.
+// Streams decoded PCM to a WaveOutput on a feeder thread: the source decodes into four
+// output blocks in turn, and a block is never refilled before the device has played it.
+// The feeder sleeps while it has nothing to do. It wakes when half of the blocks are back
+// and refills them together (every wake-up costs about as much as decoding a few
+// milliseconds of sound), or when the run state changes. The stream players (Ogg Vorbis,
+// FLAC and Opus) and the MP3 player stream through it. Portable: the device comes in as a
+// WaveOutput.
 #pragma once
 
 #include <array>
@@ -11,8 +14,6 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
-#include <semaphore>
 #include <thread>
 
 #include "engines/WaveOutput.h"
@@ -29,18 +30,17 @@ class PcmSource {
     };
     virtual ~PcmSource() = default;
     // Runs on the feeder thread: decodes into block[filled..capacity) and advances `filled`.
+    // The block is 16-bit sample storage (it may be written through std::int16_t*).
     virtual Fill Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled) = 0;
 };
 
 class WaveFeeder final : private WaveOutputListener {
   public:
     static constexpr int kBufferCount = WaveOutput::kSlotCount;
+    static constexpr int kRefillBatch = kBufferCount / 2;  // blocks back before the feeder wakes
 
     struct Options {
-        std::uint32_t bufferBytes = 0;  // each of the four blocks
-        // Before the stream's last (partly filled) block is queued, wait until the device
-        // has stopped advancing (at most 30 s).
-        bool drainBeforeLastBuffer = false;
+        std::uint32_t bufferBytes = 0;  // each of the four blocks (even)
         // Called once, on the feeder thread, when the end of the stream has been queued
         // and the device has played every buffer.
         std::function<void()> onPlayedOut;
@@ -76,25 +76,28 @@ class WaveFeeder final : private WaveOutputListener {
   private:
     enum RunState { kRun = 0, kHold = 1, kQuit = 2 };
     struct FeedResult {
-        bool queued = false;  // a buffer went to the device (its slot unit stays taken)
+        bool queued = false;  // a buffer went to the device (its slot stays taken)
         bool ended = false;   // the stream has ended and all its samples are queued
     };
 
     void BufferDone() override;
     void FeederLoop();
-    void CollectPlayedBuffers();
-    bool AcquireSlot();
+    // Feeds every block that is back while the run state allows; false when the feeder is
+    // to end.
+    bool RefillFreeBlocks();
+    // Takes one free slot if the run state allows feeding.
+    bool TakeSlot();
+    void ReturnSlot();
     FeedResult FeedOneBuffer();
-    void WaitForDrain();
-    bool QuitRequested() const { return runState_.load() == kQuit; }
+    // After a feed that queued nothing (a failed read, a block the device still holds):
+    // false when the feeder is to end meanwhile.
+    bool PauseBeforeRetry();
     void SetRunState(RunState state);
 
     WaveOutput& output_;
     PcmSource* source_ = nullptr;  // set by Open, used by the feeder thread
     Options options_;
-    std::array<std::unique_ptr<std::uint8_t[]>, kBufferCount> blocks_;
-    // One unit per buffer that may be filled, and room for the one unit Close adds.
-    std::optional<std::counting_semaphore<kBufferCount + 1>> slots_;
+    std::array<std::unique_ptr<std::int16_t[]>, kBufferCount> blocks_;
     std::thread feeder_;
     bool outputOpen_ = false;
 
@@ -103,11 +106,14 @@ class WaveFeeder final : private WaveOutputListener {
     std::uint32_t filled_ = 0;  // bytes already decoded into the current buffer
     bool ended_ = false;        // the stream's last buffer is queued
 
-    // Written by the caller's thread, read by the feeder; the mutex and condition wake
-    // the feeder when the run state changes.
-    std::mutex stateMutex_;
-    std::condition_variable stateChanged_;
-    std::atomic<int> runState_{kQuit};
+    // Under mutex_: the run state (written by the caller's thread), the free slots (taken
+    // by the feeder, given back by the device callback) and what the sleeping feeder
+    // waits for. `changed_` wakes the feeder.
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    RunState runState_ = kQuit;
+    int freeSlots_ = 0;    // buffers that may be filled: back from the device, or never sent
+    int slotsWanted_ = 0;  // the feeder sleeps until this many slots are free; 0: not asleep
 
     // Written by the feeder (and the device callback for queued_), read by any thread.
     std::atomic<bool> playedOut_{false};

@@ -149,6 +149,8 @@ std::basic_string<Char> Resolve(std::basic_string_view<Char> playlist,
 constexpr std::array<std::string_view, 15> kAcceptedSuffixes = {
     ".mml", ".ogg", ".mid", ".smf", ".mp3", ".mp2", ".mpa", "mpeg",
     ".mpe", ".mpg", ".wav", ".avi", ".asf", ".wmv", ".wma"};
+// The FLAC and Opus engine's files, compared with their whole suffix.
+constexpr std::array<std::string_view, 2> kStreamSuffixes = {".flac", ".opus"};
 
 }  // namespace
 
@@ -228,24 +230,25 @@ std::u16string ResolvePlaylistEntry(std::u16string_view playlistPath, std::u16st
 }
 
 bool HasAcceptedSuffix(std::string_view name) {
-    if (name.size() < 4) return false;
-    // The last four characters must start on a character boundary: a name ending in
-    // the double-byte ノ (83 6D) followed by "peg" does not end in "mpeg".
-    std::size_t tail = name.size() - 4;
-    bool boundary = false;
-    ForEachCharacter(name, [&](std::size_t start, std::size_t) {
-        if (start == tail) boundary = true;
-    });
-    if (!boundary) return false;
-    std::array<char, 4> lowered{};
-    for (std::size_t k = 0; k < 4; ++k) {
-        char c = name[tail + k];
-        lowered[k] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    }
-    std::string_view suffix(lowered.data(), lowered.size());
-    for (std::string_view accepted : kAcceptedSuffixes)
-        if (suffix == accepted) return true;
-    return false;
+    // The suffix must start on a character boundary: a name ending in the double-byte ノ
+    // (83 6D) followed by "peg" does not end in "mpeg".
+    auto endsWith = [&](std::string_view suffix) {
+        if (name.size() < suffix.size()) return false;
+        const std::size_t tail = name.size() - suffix.size();
+        bool boundary = false;
+        ForEachCharacter(name, [&](std::size_t start, std::size_t) {
+            if (start == tail) boundary = true;
+        });
+        if (!boundary) return false;
+        for (std::size_t k = 0; k < suffix.size(); ++k) {
+            char c = name[tail + k];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+            if (c != suffix[k]) return false;
+        }
+        return true;
+    };
+    return std::any_of(kAcceptedSuffixes.begin(), kAcceptedSuffixes.end(), endsWith) ||
+           std::any_of(kStreamSuffixes.begin(), kStreamSuffixes.end(), endsWith);
 }
 
 }  // namespace hgf

@@ -56,7 +56,8 @@ std::u16string ResolvePlaylistEntry(std::u16string_view playlistPath, std::u16st
 
 // True when the last four characters of `name` are one of the accepted suffixes
 // (".mml", ".ogg", ".mid", ".smf", ".mp3", ".mp2", ".mpa", "mpeg", ".mpe", ".mpg",
-// ".wav", ".avi", ".asf", ".wmv", ".wma"), without regard to letter case.
+// ".wav", ".avi", ".asf", ".wmv", ".wma"), or its last five ".flac" or ".opus", without
+// regard to letter case.
 bool HasAcceptedSuffix(std::string_view name);
 
 }  // namespace hgf

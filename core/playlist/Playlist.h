@@ -34,6 +34,7 @@ constexpr EngineKind ENGINE_MML = 2;
 constexpr EngineKind ENGINE_OGG = 3;
 constexpr EngineKind ENGINE_MEDIA = 4;
 constexpr EngineKind ENGINE_MEDIA_CONVERTED_MIDI = 5;  // the media engine on the SMF conversion
+constexpr EngineKind ENGINE_FLAC_OPUS = 6;             // the FLAC and Opus stream player
 
 // Reads the playlist file `path` and appends its rows; false when no reader accepts it.
 using PlaylistReader = std::function<bool(FileSystem& fileSystem, const std::string& path,

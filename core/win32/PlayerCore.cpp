@@ -10,6 +10,8 @@
 #include "FileDialogFilters.h"
 #include "HelpPage.h"
 #include "PlayerCommands.h"
+#include "engines/StreamTags.h"
+#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "platform/win32/Win32PowerControl.h"
@@ -47,6 +49,7 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
       clock_(clock),
       power_(power),
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
+      flacOpusPlayer_(TheWin32FileSystem(), waveOutput_),
       mp3Engine_(vbmp3_.Binding()),
       mediaEngine_(mci_),
       playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
@@ -54,10 +57,14 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
                                        .media = &mediaEngine_,
                                        .mml = &mmlBridge_,
                                        .ogg = &oggPlayer_,
-                                       .smf = &smfConverter_}),
+                                        .smf = &smfConverter_,
+                                        .flacOpus = &flacOpusPlayer_}),
       playback_(playbackControl_),
       titleReader_(
           [this](const std::string& path, std::string& title) {
+              // The Vorbis comments of Ogg and FLAC files, else the MP3 tags.
+              if (ReadStreamTitle(TheWin32FileSystem(), path, &CodePage932FromUtf16, title))
+                  return true;
               const Vbmp3Functions* mp3 = vbmp3_.Functions();
               return mp3 && ReadTagTitle(*mp3, path, title);
           },

@@ -12,6 +12,7 @@
 
 #include "IHarrowgladeforteCore.h"
 #include "PlayerController.h"
+#include "engines/FlacOpusPlayer.h"
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
 #include "engines/TitleReader.h"
@@ -152,9 +153,11 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     Clock& clock_;         // the off-timer's local time
     PowerControl& power_;  // the off-timer's shutdown and hibernation
 
-    // The engines and the playback control of the live list.
+    // The engines and the playback control of the live list. The two stream players share
+    // one device: at most one of them is open at a time.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
+    FlacOpusPlayer flacOpusPlayer_;
     Vbmp3Library vbmp3_;  // VBMP3.dll, loaded at the first MP3 attempt or title read
     Vbmp3Engine mp3Engine_;
     WinMciChannel mci_;

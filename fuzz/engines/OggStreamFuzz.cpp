@@ -29,9 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = kBlockBytes; i < block.size(); ++i)
             if (block[i] != 0xA5) __builtin_trap();
         decoded += filled;
-        if (status == hgf::OggVorbisStream::DecodeStatus::kStreamEnded ||
-            decoded > kMaxDecodedBytes)
-            break;
+        if (status == hgf::StreamDecoder::Status::kEnded || decoded > kMaxDecodedBytes) break;
     }
     return 0;
 }

@@ -71,6 +71,8 @@ TEST(FileDialog, FilterTextsAreDescriptionPatternPairs) {
     EXPECT_NE(text.find("\0*.m3u8\0"s), std::string::npos);
     EXPECT_NE(text.find("\0*.pls\0"s), std::string::npos);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_MEDIA).size(), 1u);
+    EXPECT_NE(FileDialogFilterText(FILE_DIALOG_MEDIA).find(";*.ogg;*.flac;*.opus"),
+              std::string::npos);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SAVE_LIST).size(), 3u);
     EXPECT_EQ(FileDialogFilters(FILE_DIALOG_SMF_CONFIG).size(), 1u);
     EXPECT_TRUE(FileDialogFilters(4).empty());

@@ -129,9 +129,10 @@ class FakeMml final : public MmlBridge, public FakeEngineBase {
     void Unload() override { Log("Unload"); }
 };
 
-class FakeOgg final : public OggEngine, public FakeEngineBase {
+class FakeStream final : public StreamEngine, public FakeEngineBase {
   public:
-    explicit FakeOgg(CallLog& log) : FakeEngineBase(log, "ogg") {}
+    explicit FakeStream(CallLog& log, std::string name = "ogg")
+        : FakeEngineBase(log, std::move(name)) {}
     bool Open(const std::string& path) override {
         Log("Open " + path);
         return Accepts(path);
@@ -145,7 +146,7 @@ class FakeOgg final : public OggEngine, public FakeEngineBase {
     void SetGain(float gain) override {
         Log("SetGain " + std::to_string(static_cast<int>(gain * 100.0f + 0.5f)) + "%");
     }
-    int Length(const std::string&) override { return length; }
+    std::int64_t LengthMs(const std::string&) override { return length < 0 ? -1 : length * 1000; }
     bool Finished() override { return finished; }
 
     int length = 0;  // whole seconds reported for every file

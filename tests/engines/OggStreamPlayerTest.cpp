@@ -14,6 +14,7 @@
 #include "MemoryFileSystem.h"
 #include "OggTestFiles.h"
 #include "engines/OggStreamPlayer.h"
+#include "engines/PcmConversion.h"
 
 namespace hgf {
 namespace {
@@ -56,17 +57,17 @@ class OggStreamPlayerTest : public ::testing::Test {
 };
 
 TEST(OggSampleConversion, ScalesTruncatesClampsThenAppliesGain) {
-    EXPECT_EQ(OggVorbisStream::ConvertSample(1.0f, 1.0f), 32767);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(-1.0f, 1.0f), -32767);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(1.5f, 1.0f), 32767);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(-1.5f, 1.0f), -32768);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(0.5f, 1.0f), 16383);    // 16383.5 truncated
-    EXPECT_EQ(OggVorbisStream::ConvertSample(-0.5f, 1.0f), -16383);  // toward zero
-    EXPECT_EQ(OggVorbisStream::ConvertSample(1.0f, 0.5f), 16383);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(-2.0f, 0.5f), -16384);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(0.9f, 0.0f), 0);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(std::numeric_limits<float>::infinity(), 1.0f), 32767);
-    EXPECT_EQ(OggVorbisStream::ConvertSample(std::numeric_limits<float>::quiet_NaN(), 1.0f), 0);
+    EXPECT_EQ(FloatToPcm16(1.0f, 1.0f), 32767);
+    EXPECT_EQ(FloatToPcm16(-1.0f, 1.0f), -32767);
+    EXPECT_EQ(FloatToPcm16(1.5f, 1.0f), 32767);
+    EXPECT_EQ(FloatToPcm16(-1.5f, 1.0f), -32768);
+    EXPECT_EQ(FloatToPcm16(0.5f, 1.0f), 16383);    // 16383.5 truncated
+    EXPECT_EQ(FloatToPcm16(-0.5f, 1.0f), -16383);  // toward zero
+    EXPECT_EQ(FloatToPcm16(1.0f, 0.5f), 16383);
+    EXPECT_EQ(FloatToPcm16(-2.0f, 0.5f), -16384);
+    EXPECT_EQ(FloatToPcm16(0.9f, 0.0f), 0);
+    EXPECT_EQ(FloatToPcm16(std::numeric_limits<float>::infinity(), 1.0f), 32767);
+    EXPECT_EQ(FloatToPcm16(std::numeric_limits<float>::quiet_NaN(), 1.0f), 0);
 }
 
 TEST_F(OggStreamPlayerTest, OpensTheDeviceInTheStreamsFormatAndStaysHeld) {
@@ -91,8 +92,11 @@ TEST_F(OggStreamPlayerTest, WritesExactlyTheDecodedSamplesInOrder) {
     const auto expected = test::DecodeReference(bytes);
     ASSERT_EQ(expected.size(), 2u * 88200u);
     EXPECT_EQ(PlayToEnd(), expected);
-    for (std::size_t size : output.WriteSizes())
-        EXPECT_LE(size, OggStreamPlayer::kBufferBytes);
+    // Every buffer but the last holds a quarter of a second.
+    const auto sizes = output.WriteSizes();
+    ASSERT_GE(sizes.size(), 8u);
+    for (std::size_t i = 0; i + 1 < sizes.size(); ++i)
+        EXPECT_EQ(sizes[i], 44100u);
     EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
@@ -104,7 +108,7 @@ TEST_F(OggStreamPlayerTest, SamplesThatDoNotFitABufferGoToTheNextOne) {
     const auto expected = test::DecodeReference(bytes);
     EXPECT_EQ(PlayToEnd(), expected);
     const auto sizes = output.WriteSizes();
-    EXPECT_TRUE(std::count(sizes.begin(), sizes.end(), OggStreamPlayer::kBufferBytes) > 0)
+    EXPECT_TRUE(std::count(sizes.begin(), sizes.end(), 44100u) > 0)
         << "no buffer was filled to the brim, so the overflow path did not run";
 }
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "engines/OggVorbisStream.h"
+#include "engines/PcmConversion.h"
 
 namespace hgf::test {
 namespace {
@@ -64,7 +64,7 @@ std::string EncodeTone(const ToneOptions& options) {
     }
     vorbis_comment comment;
     vorbis_comment_init(&comment);
-    vorbis_comment_add_tag(&comment, "TITLE", "tone");
+    vorbis_comment_add_tag(&comment, "TITLE", options.title.c_str());
     vorbis_dsp_state dsp;
     vorbis_block block;
     vorbis_analysis_init(&dsp, &info);
@@ -142,7 +142,7 @@ std::vector<std::int16_t> DecodeReference(const std::string& bytes, float gain) 
         if (frames <= 0 || link != 0) break;
         for (long i = 0; i < frames; ++i)
             for (int c = 0; c < channels; ++c)
-                samples.push_back(hgf::OggVorbisStream::ConvertSample(pcm[c][i], gain));
+                samples.push_back(hgf::FloatToPcm16(pcm[c][i], gain));
     }
     ov_clear(&file);
     return samples;

@@ -58,7 +58,7 @@ class PlaybackControlTest : public ::testing::Test {
     test::FakeMp3 mp3{log};
     test::FakeMedia media{log};
     test::FakeMml mml{log};
-    test::FakeOgg ogg{log};
+    test::FakeStream ogg{log};
     test::FakeSmf smf{log};
     PlaybackControl control{list, files, messenger, {&mp3, &media, &mml, &ogg, &smf}};
 };
@@ -342,6 +342,43 @@ TEST_F(PlaybackControlTest, AnUnknownOggLengthWaitsForTheStreamToPlayOut) {
     EXPECT_EQ(messenger.Count(), 0u);
     ogg.finished = true;
     EXPECT_TRUE(messenger.WaitForCount(1, 2000));
+}
+
+TEST_F(PlaybackControlTest, TheFlacAndOpusEngineComesRightAfterMp3AndPlaysLikeTheOggPlayer) {
+    test::FakeStream flacOpus{log, "flac"};
+    PlaybackControl six{list, files, messenger, {&mp3, &media, &mml, &ogg, &smf, &flacOpus}};
+    SetRows({"C:\\m\\a.flac", "C:\\m\\b.wav", "C:\\m\\c.opus"});
+    flacOpus.accepts = {"C:\\m\\a.flac", "C:\\m\\c.opus"};
+    media.accepts = {"C:\\m\\a.flac", "C:\\m\\b.wav"};
+    flacOpus.length = 1;
+    list.SelectIndex(0);
+    ASSERT_TRUE(six.Play(kWindow, MSG_PLAY_CURRENT, 80));
+    EXPECT_EQ(six.GetEngineKind(), ENGINE_FLAC_OPUS);
+    EXPECT_EQ(six.EndOfTrackDelayMs(), 1000);
+    EXPECT_EQ(log.Take(), (Calls{"mp3.Open C:\\m\\a.flac", "flac.Open C:\\m\\a.flac",
+                                 "flac.SetGain 80%", "flac.Start"}));
+    EXPECT_FALSE(six.TogglePause());
+    EXPECT_TRUE(six.TogglePause());
+    six.SetVolume(30);
+    EXPECT_EQ(log.Take(), (Calls{"flac.Pause", "flac.Start", "flac.SetGain 30%"}));
+    ASSERT_TRUE(messenger.WaitForCount(1, 3000));  // the length drives the watcher
+    EXPECT_EQ(list.GetCurrentIndex(), 1);
+
+    // Any other content goes on to the engines it reached before.
+    ASSERT_TRUE(six.Play(kWindow, MSG_PLAY_CURRENT, 100));
+    EXPECT_EQ(six.GetEngineKind(), ENGINE_MEDIA);
+    EXPECT_EQ(log.Take(), (Calls{"flac.Close", "mp3.Open C:\\m\\b.wav", "flac.Open C:\\m\\b.wav",
+                                 "media.Open C:\\m\\b.wav", "media.SetVolume 0", "media.Play"}));
+
+    // An unknown length waits for the stream to play out.
+    flacOpus.length = -1;
+    list.SelectIndex(2);
+    ASSERT_TRUE(six.Play(kWindow, MSG_PLAY_CURRENT, 100));
+    EXPECT_EQ(six.EndOfTrackDelayMs(), -1);
+    flacOpus.finished = true;
+    EXPECT_TRUE(messenger.WaitForCount(2, 2000));
+    six.Stop();
+    EXPECT_EQ(log.Take().back(), "flac.Close");
 }
 
 TEST_F(PlaybackControlTest, PlayUntilStartedGivesUpWhenNoRowStarts) {

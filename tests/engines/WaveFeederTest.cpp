@@ -1,5 +1,5 @@
-// The stream feeder with a scripted source: what it queues, when it retries, and that
-// the played-out news comes once, after the device has played the last buffer.
+// The stream feeder with a scripted source: what it queues, when it retries and refills,
+// and that the played-out news comes once, after the device has played the last buffer.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -86,6 +86,29 @@ TEST(WaveFeeder, QueuesWhatTheSourceGivesAndTellsOnceWhenAllIsPlayed) {
     feeder.Close();
     EXPECT_EQ(playedOut, 1);
     EXPECT_FALSE(output.IsOpen());
+}
+
+TEST(WaveFeeder, RefillsOnceHalfOfTheBuffersAreBack) {
+    test::FakeWaveOutput output;
+    std::deque<ScriptedSource::Step> steps;
+    for (std::uint8_t i = 0; i < 12; ++i)
+        steps.push_back({16, i, Fill::kQueue});
+    ScriptedSource source(steps);
+    WaveFeeder feeder(output);
+    WaveFeeder::Options options;
+    options.bufferBytes = 16;
+    ASSERT_TRUE(feeder.Open(PcmFormat::Pcm16(1, 8000), source, options));
+    feeder.Run();
+    ASSERT_TRUE(output.WaitForWrites(4));
+    std::this_thread::sleep_for(30ms);  // the feeder goes to sleep
+    ASSERT_TRUE(output.CompleteOldest());
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(output.WriteCount(), 4u);  // one buffer back: it sleeps on
+    ASSERT_TRUE(output.CompleteOldest());
+    ASSERT_TRUE(output.WaitForWrites(6));
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(output.WriteCount(), 6u);
+    EXPECT_EQ(source.calls, 6);
 }
 
 TEST(WaveFeeder, AnEmptyStreamStillEnds) {

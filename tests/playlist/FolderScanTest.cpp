@@ -28,9 +28,9 @@ TEST_F(FolderScanTest, AcceptsSuffixesInAnyCaseAndEveryFileWhenAsked) {
     fs.AddFolder("C:\\M\\Sub");
     Playlist list(Services());
 
-    EXPECT_EQ(Scan(list, "C:\\M"), 4u);
-    EXPECT_EQ(Describe(list.Items()),
-              (Lines{"+0 M (3)", "0 C:\\M\\clip.mpeg", "0 C:\\M\\Song.MP3", "0 C:\\M\\x.Mml"}));
+    EXPECT_EQ(Scan(list, "C:\\M"), 5u);
+    EXPECT_EQ(Describe(list.Items()), (Lines{"+0 M (4)", "0 C:\\M\\b.flac", "0 C:\\M\\clip.mpeg",
+                                             "0 C:\\M\\Song.MP3", "0 C:\\M\\x.Mml"}));
 
     // Every file, but never "." or ".." of a sub-folder, which hold no accepted file.
     fs.AddFile("C:\\M\\Sub\\notes.doc");
@@ -83,7 +83,7 @@ TEST_F(FolderScanTest, FolderWithOnlyMusicSubFoldersKeepsItsHeading) {
 TEST_F(FolderScanTest, NothingAcceptedCompletesWithZero) {
     fs.AddFolder("C:\\Empty");
     fs.AddFile("C:\\Junk\\a.txt");
-    fs.AddFile("C:\\Junk\\Sub\\b.flac");
+    fs.AddFile("C:\\Junk\\Sub\\b.mp4");
     Playlist list(Services());
     list.ReplaceItems({File("C:\\old.mp3")});
     EXPECT_EQ(Scan(list, "C:\\Empty"), 0u);

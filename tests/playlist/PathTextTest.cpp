@@ -49,10 +49,12 @@ TEST(PathText, SeparatorsAreFoundOnlyOnCharacterBoundaries) {
 
 TEST(PathText, AcceptedSuffixesCompareTheLastFourCharacters) {
     for (const char* name :
-         {"Song.MP3", "x.Mml", "clip.mpeg", "a.OGG", "b.mid", "c.smf", "d.mp2", "e.mpa", "f.mpe",
-          "g.mpg", "h.wav", "i.avi", "j.asf", "k.wmv", "l.wma", ".mp3", "MPEG"})
+         {"Song.MP3", "x.Mml", "clip.mpeg", "a.OGG",  "b.mid",  "c.smf",  "d.mp2",
+          "e.mpa",    "f.mpe", "g.mpg",     "h.wav",  "i.avi",  "j.asf",  "k.wmv",
+          "l.wma",    ".mp3",  "MPEG",      "b.flac", "c.OPUS", "d.FlAc", "\x83\x6d.opus"})
         EXPECT_TRUE(HasAcceptedSuffix(name)) << name;
-    for (const char* name : {"a.mp4", "b.flac", "readme.txt", "mp3", "", "a.mp3 ", "x.mp3.bak"})
+    for (const char* name : {"a.mp4", "readme.txt", "mp3", "", "a.mp3 ", "x.mp3.bak", "flac",
+                             "magnum opus", "b.flac2", "c.ogg.opus.txt"})
         EXPECT_FALSE(HasAcceptedSuffix(name)) << name;
     // ノ (83 6D) then "peg": the last four characters are ノ, p, e, g.
     EXPECT_FALSE(HasAcceptedSuffix("\x83\x6dpeg"));

@@ -1,7 +1,9 @@
 // The two pages of library versions: "DLLファイル(1)" with the core library, the MML
 // library and the SMF conversion library, the MML play time and the SMF conversion file;
-// "DLLファイル(2)" with the MP3 library, zlib and Ogg Vorbis. The libraries are read beside
-// the program; zlib and Ogg Vorbis are linked into the core.
+// "DLLファイル(2)" with the MP3 library, zlib, Ogg Vorbis, and FLAC and Opus. The libraries
+// are read beside the program; the others are linked into the core.
+#include <FLAC/format.h>
+#include <opus.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -23,6 +25,8 @@ constexpr char kZlibCopyright[] = "著作権 Copyright (C) 1995-2022 Jean-loup G
 constexpr char kOggVorbisAddress[] = "https://xiph.org/vorbis/";
 constexpr char kOggVorbisVersion[] = "バージョン 1.0";
 constexpr char kOggVorbisCopyright[] = "著作権 Copyright (C) Xiph.Org Foundation";
+constexpr char kFlacOpusCopyright[] = "著作権 Copyright (C) Xiph.Org Foundation and contributors";
+constexpr char kFlacOpusAddress[] = "https://xiph.org/";
 
 struct LibraryFields {
     const char* fileName;
@@ -104,6 +108,13 @@ class LibrariesPage2 final : public OptionsPage {
         SetItemText(IDC_OGG_VERSION, kOggVorbisVersion);
         SetItemText(IDC_OGG_COPYRIGHT, kOggVorbisCopyright);
         SetItemText(IDC_OGG_ADDRESS, kOggVorbisAddress);
+        // The versions the libraries linked into the core tell of themselves (opusfile
+        // tells none: its version comes from the build).
+        SetItemText(IDC_FLAC_VERSION, std::string("バージョン libFLAC ") + FLAC__VERSION_STRING);
+        SetItemText(IDC_OPUS_VERSION, std::string("バージョン ") + opus_get_version_string() +
+                                          ", libopusfile " HGF_OPUSFILE_VERSION);
+        SetItemText(IDC_FLAC_OPUS_COPYRIGHT, kFlacOpusCopyright);
+        SetItemText(IDC_FLAC_OPUS_ADDRESS, kFlacOpusAddress);
     }
 };
 

@@ -23,6 +23,7 @@
 #include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
 #include "MediaTestFiles.h"
+#include "StreamTestFiles.h"
 #include "ToneOgg.h"
 #include "win32/WindowTestKit.h"
 
@@ -341,6 +342,29 @@ TEST_F(CoreWindowTest, WhileLoadingOnlyTheFreeCommandsWork) {
     EXPECT_EQ(IniValue("PlayListMode"), "1");  // chosen while loading, kept by the hand-over
     EXPECT_EQ(IniValue("Histry0"), music_);
     EXPECT_EQ(IniValue("LastPlayFile"), music_ + "\\b.ogg");
+}
+
+TEST_F(CoreWindowTest, FlacAndOpusFilesAreFoundPlayAndTakeTheirTitlesFromTheirTags) {
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(music_ + "\\" + name, std::ios::binary) << bytes;
+    };
+    // 朝の歌 in UTF-8, as Vorbis comments hold it.
+    write("a.FLAC",
+          test::EncodeFlac({.seconds = 3.0, .title = "\xE6\x9C\x9D\xE3\x81\xAE\xE6\xAD\x8C"}));
+    write("b.opus", test::EncodeOpus({.seconds = 3.0, .title = "Opus song"}));
+    write("c.opus", test::EncodeOpus({.seconds = 3.0}));
+    ASSERT_TRUE(test::WriteToneOgg(music_ + "\\d.ogg", 440, 3));  // titled "tone"
+    WriteProgramIni("Histry0=" + music_ + "\r\nLastPlayFile=" + music_ +
+                    "\\a.FLAC\r\nPlayListMode=0\r\nListItemName=true\r\n");
+    Open();
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(core_->GetCurrentIndex(), 1);
+    ASSERT_EQ(core_->GetItemCount(), 5);
+    EXPECT_TRUE(PumpUntil([&] { return core_->GetItemTitle(4) == "tone"; }));
+    EXPECT_EQ(core_->GetItemTitle(1), "\x92\xA9\x82\xCC\x89\xCC");  // 朝の歌 in code page 932
+    EXPECT_EQ(core_->GetItemTitle(2), "Opus song");
+    EXPECT_EQ(core_->GetItemTitle(3), "c.opus");  // no title: the file's name stays
+    EXPECT_EQ(core_->IsItemMissing(1), 0);
 }
 
 TEST_F(CoreWindowTest, NothingFoundLeavesTheListPlayingAndDropsTheHistoryEntry) {

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Checks the captures <folder>/capture-100.wav and capture-50.wav of a 3 s 440 Hz tone,
-# mono 22050 Hz, played through waveOut at volume 100 and 50 among silence: the stream's
-# format, the length of the sound, the tone's frequency, and a peak that halves with the
-# volume (the analysis of tests/support/capture_lib.sh).
-# Usage: check_tone_captures.sh <folder>
+# Checks the captures <folder>/capture-100.wav and capture-50.wav of a 3 s 440 Hz tone
+# (on the first channel), played through waveOut at volume 100 and 50 among silence: the
+# stream's format (16-bit, by default mono 22050 Hz), the length of the sound, the tone's
+# frequency, and a peak that halves with the volume (the analysis of
+# tests/support/capture_lib.sh).
+# Usage: check_tone_captures.sh <folder> [channels rate]
 set -uo pipefail
 work=$1
+want_channels=${2:-1}
+want_rate=${3:-22050}
 source_dir=${HGF_SOURCE_DIR:-$(cd "$(dirname "$0")/../../.." && pwd)}
 source "$source_dir/tests/support/capture_lib.sh"
 fail() { echo "FAILED: $*"; exit 1; }
@@ -22,7 +25,8 @@ for volume in 100 50; do
   peak=$(capture_figure "$sound" "Maximum amplitude")
   echo "volume $volume: $channels channel(s), $rate Hz, $bits bit, capture of" \
        "$(soxi -D "$capture") s, sound of $seconds s, strongest at $frequency Hz, peak $peak"
-  [ "$channels" = 1 ] && [ "$rate" = 22050 ] && [ "$bits" = 16 ] || fail "format at volume $volume"
+  [ "$channels" = "$want_channels" ] && [ "$rate" = "$want_rate" ] && [ "$bits" = 16 ] ||
+    fail "format at volume $volume"
   within "$seconds" 2.7 3.3 || fail "length $seconds s instead of 3 s"
   within "$frequency" 430 450 || fail "frequency $frequency Hz instead of 440 Hz"
   if [ "$volume" = 100 ]; then

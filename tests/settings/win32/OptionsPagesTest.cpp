@@ -253,6 +253,9 @@ TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFil
         EXPECT_EQ(Text(page2, IDC_MP3_VERSION), "バージョン " HGF_VBMP3_VERSION_TEXT);
         EXPECT_EQ(Text(page2, IDC_MP3_COPYRIGHT), "著作権 " HGF_LEGAL_NOTICE);
         EXPECT_EQ(Text(page2, IDC_ZLIB_VERSION), "バージョン " ZLIB_VERSION);  // linked in
+        // The FLAC and Opus libraries of the build, by their own account.
+        EXPECT_EQ(Text(page2, IDC_FLAC_VERSION), "バージョン libFLAC 1.4.2");
+        EXPECT_EQ(Text(page2, IDC_OPUS_VERSION), "バージョン libopus 1.3.1, libopusfile 0.12");
 
         // An emptied play time gives 0, which switches MML playback off.
         ShowPage(sheet, 0);

@@ -1,9 +1,0 @@
-#!/usr/bin/env bash
-# Runs the Ogg playback CPU benchmark under Wine (with the file sound device).
-# Usage: tests/engines/win32/ogg_cpu_bench.sh [seconds of sound, default 60]
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../../.." && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/hgf-ogg-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-HGF_CAPTURE=$work/capture.wav "$root/scripts/wine-run.sh" \
-  "$root/build/windows/bin/ogg_playback_cpu_bench.exe" "${1:-60}"
