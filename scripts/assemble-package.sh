@@ -52,7 +52,7 @@ if ((${#missing[@]})); then
   if [ "${HGF_PACKAGE_WITHOUT_VBMP3_SMFK32:-0}" = 1 ]; then
     echo "package: INCOMPLETE, without: ${missing[*]}" >&2
   else
-    fail "missing: ${missing[*]} (build the windows preset first)"
+    fail "missing: ${missing[*]}"
   fi
 fi
 

@@ -32,3 +32,19 @@ wait_gone() {
   done
   return 1
 }
+
+# expect_last_played_sound INI CAPTURE MUSIC: the sound captured is the tone of the file
+# that the INI names as played last, one of the two of make_two_tones in MUSIC.
+expect_last_played_sound() {
+  local last expected frequency
+  last=$(ini_value "$1" LastPlayFile)
+  case $last in
+    "$(winpath "$3")\\01 first.ogg") expected=440 ;;
+    "$(winpath "$3")\\02 second.ogg") expected=660 ;;
+    *) fail "LastPlayFile is $last" ;;
+  esac
+  frequency=$(captured_frequency "$2")
+  echo "last played $last, captured $frequency Hz"
+  ((frequency >= expected - 20 && frequency <= expected + 20)) ||
+    fail "captured $frequency Hz, not $expected Hz"
+}
