@@ -14,6 +14,10 @@
 #define HGF_TONWERKEL_VERSION_NUMBERS 0, 75, 0, 0
 #define HGF_TONWERKEL_VERSION_TEXT "0.75"
 
+/* So has the MIDI file converter. */
+#define HGF_SMFK32_VERSION_NUMBERS 1, 0, 0, 0
+#define HGF_SMFK32_VERSION_TEXT "1.00"
+
 #define HGF_PUBLISHER "Harrowgladeforte developers"
 #define HGF_LEGAL_NOTICE "Copyright (C) 2003 the Harrowgladeforte developers"
 #define HGF_HOME_PAGE "https://harrowgladeforte.example/"

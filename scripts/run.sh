@@ -18,7 +18,7 @@ jobs=${HGF_JOBS:-$(nproc)}
 
 echo "run: building the player for Windows"
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$jobs" --target harrowgladeforte hgf_core tonwerkel
+cmake --build --preset windows -j "$jobs" --target harrowgladeforte hgf_core tonwerkel smfk32
 echo "run: building the demo-tune tool"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs" --target hgf_demo_music

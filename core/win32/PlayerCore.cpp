@@ -50,10 +50,12 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
       oggPlayer_(TheWin32FileSystem(), waveOutput_),
       mp3Platform_(vbmp3::Platform{&TheWin32FileSystem(), &mp3Output_, &CodePage932FromUtf16}),
       mediaEngine_(mci_),
-      playbackControl_(
-          liveList_, TheWin32FileSystem(), TheWin32Messenger(),
-          PlaybackEngines{
-              .mp3 = &mp3Engine_, .media = &mediaEngine_, .mml = &mmlBridge_, .ogg = &oggPlayer_}),
+      playbackControl_(liveList_, TheWin32FileSystem(), TheWin32Messenger(),
+                       PlaybackEngines{.mp3 = &mp3Engine_,
+                                       .media = &mediaEngine_,
+                                       .mml = &mmlBridge_,
+                                       .ogg = &oggPlayer_,
+                                       .smf = &smfConverter_}),
       playback_(playbackControl_),
       titleReader_(
           [](const std::string& path, std::string& title) {

@@ -19,6 +19,7 @@
 #include "engines/vbmp3/Vbmp3Platform.h"
 #include "engines/win32/WinMediaEngine.h"
 #include "engines/win32/WinMmlBridge.h"
+#include "engines/win32/WinSmfConverter.h"
 #include "engines/win32/WinWaveOutput.h"
 #include "platform/Clock.h"
 #include "platform/PowerControl.h"
@@ -148,8 +149,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     Clock& clock_;         // the off-timer's local time
     PowerControl& power_;  // the off-timer's shutdown and hibernation
 
-    // The engines and the playback control of the live list. No SMF converter: without
-    // one the SmfkConfigFile setting changes nothing.
+    // The engines and the playback control of the live list.
     WinWaveOutput waveOutput_;
     OggStreamPlayer oggPlayer_;
     WinWaveOutput mp3Output_;                  // the MP3 library's device
@@ -158,6 +158,7 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     WinMciChannel mci_;
     WinMediaEngine mediaEngine_;
     WinMmlBridge mmlBridge_;
+    WinSmfConverter smfConverter_;  // loads its library at the first conversion
     PlaybackControl playbackControl_;
     EnginePlayback playback_;
     TitleReader titleReader_;  // stopped before the live list changes, and at close

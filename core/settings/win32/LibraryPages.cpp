@@ -5,6 +5,7 @@
 
 #include "FileDialogFilters.h"
 #include "core/CoreResources.h"
+#include "platform/win32/ProgramFolder.h"
 #include "settings/win32/OptionsPage.h"
 #include "settings/win32/VersionReader.h"
 #include "win32/Choosers.h"
@@ -36,10 +37,12 @@ constexpr LibraryFields kPage2Libraries[] = {
     {"zlib.dll", IDC_ZLIB_VERSION, IDC_ZLIB_COPYRIGHT, IDC_ZLIB_ADDRESS, kZlibAddress},
 };
 
-// A library without version information shows the two captions alone.
+// The libraries ship beside the program: that copy is read, not one the system's library
+// search would find elsewhere. A library without version information shows the two
+// captions alone.
 void ShowLibrary(HWND page, const LibraryFields& library) {
     VersionTexts texts;
-    ReadVersionTexts(library.fileName, texts);
+    ReadVersionTexts(BesideProgram(library.fileName).c_str(), texts);
     SetDlgItemTextA(page, library.versionId, ("バージョン " + texts.version).c_str());
     SetDlgItemTextA(page, library.copyrightId, ("著作権 " + texts.copyright).c_str());
     SetDlgItemTextA(page, library.addressId, library.address);

@@ -220,13 +220,13 @@ TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFil
     settings_.SmfkConfigFile = "C:\\old.cfg";
     RunSheet([&](HWND sheet) {
         HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-        // The libraries beside this program; there is no SMF conversion library.
+        // The libraries beside this program.
         EXPECT_EQ(Text(page, IDC_CORE_VERSION), "バージョン " HGF_PRODUCT_VERSION_TEXT);
         EXPECT_EQ(Text(page, IDC_CORE_COPYRIGHT), "著作権 " HGF_LEGAL_NOTICE);
         EXPECT_EQ(Text(page, IDC_CORE_ADDRESS), HGF_HOME_PAGE);
         EXPECT_EQ(Text(page, IDC_MML_VERSION), "バージョン " HGF_TONWERKEL_VERSION_TEXT);
-        EXPECT_EQ(Text(page, IDC_SMF_VERSION), "バージョン ");
-        EXPECT_EQ(Text(page, IDC_SMF_COPYRIGHT), "著作権 ");
+        EXPECT_EQ(Text(page, IDC_SMF_VERSION), "バージョン " HGF_SMFK32_VERSION_TEXT);
+        EXPECT_EQ(Text(page, IDC_SMF_COPYRIGHT), "著作権 " HGF_LEGAL_NOTICE);
         EXPECT_EQ(Text(page, IDC_MML_PLAY_TIME), "120");
         EXPECT_EQ(Text(page, IDC_SMF_CONFIG_FILE), "C:\\old.cfg");
         EXPECT_FALSE(ApplyEnabled(sheet));  // filling the page is no change
