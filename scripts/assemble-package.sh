@@ -7,9 +7,8 @@
 # usage: scripts/assemble-package.sh [BUILD_DIR [OUT_DIR]]
 #        (defaults: build/windows and build/package)
 # The help pictures are screenshots of the program, taken under Wine on a virtual display.
-#   HGF_PACKAGE_WITHOUT_VBMP3_SMFK32=1  assemble even though VBMP3.dll, SMFK32.dll, the
-#       sample SMF configuration and its help section are not built yet (tests only,
-#       until those libraries exist; a package made so is incomplete)
+#   HGF_PACKAGE_WITHOUT_VBMP3=1  assemble even though VBMP3.dll is not built yet (tests
+#       only, until the library exists; a package made so is incomplete)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/env.sh"
@@ -35,25 +34,25 @@ file_version=$(sed -n 's/^#define HGF_VERSION_NUMBERS \(.*\)$/\1/p' "$root/resou
 [ -n "$title" ] && [ -n "$version" ] && [ -n "$file_version" ] ||
   fail "no product name or version in resources/ProductInfo.h"
 
-# What the package holds: the program and its libraries, the renderer, and the parts that
-# the MP3 and SMF libraries bring along.
-programs=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll)
-closed_replacements=(VBMP3.dll SMFK32.dll)
-smf_sample=$root/smfconverter/Sample.cfg
-smf_help=$root/smfconverter/help-section.html
+# What the package holds: the program and its libraries, the renderer, and the MIDI file
+# converter's sample rules file and help section.
+programs=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll SMFK32.dll)
+smf_sample=$root/resources/smfk32/SmfConvertSample.cfg
+smf_help=$root/resources/help/smf-conversion.html
 missing=()
-for file in "${programs[@]}" "${closed_replacements[@]}" tonwerkel-render.exe; do
+for file in "${programs[@]}" tonwerkel-render.exe; do
   [ -f "$bin/$file" ] || missing+=("$bin/$file")
 done
 for file in "$smf_sample" "$smf_help"; do
   [ -f "$file" ] || missing+=("$file")
 done
-if ((${#missing[@]})); then
-  if [ "${HGF_PACKAGE_WITHOUT_VBMP3_SMFK32:-0}" = 1 ]; then
-    echo "package: INCOMPLETE, without: ${missing[*]}" >&2
-  else
-    fail "missing: ${missing[*]}"
-  fi
+((${#missing[@]} == 0)) || fail "missing: ${missing[*]}"
+if [ -f "$bin/VBMP3.dll" ]; then
+  programs+=(VBMP3.dll)
+elif [ "${HGF_PACKAGE_WITHOUT_VBMP3:-0}" = 1 ]; then
+  echo "package: INCOMPLETE, without VBMP3.dll" >&2
+else
+  fail "missing: $bin/VBMP3.dll"
 fi
 
 stage_root=$out/stage
@@ -66,8 +65,8 @@ ship_binary() { # source destination
   cp "$1" "$2"
   "$strip" --strip-unneeded "$2"
 }
-for file in "${programs[@]}" "${closed_replacements[@]}"; do
-  [ -f "$bin/$file" ] && ship_binary "$bin/$file" "$stage/$file"
+for file in "${programs[@]}"; do
+  ship_binary "$bin/$file" "$stage/$file"
 done
 ship_binary "$bin/tonwerkel-render.exe" "$stage/tools/tonwerkel-render.exe"
 
@@ -101,16 +100,12 @@ for sample in "$root"/package/samples/*; do
   iconv -f UTF-8 -t CP932 "$sample" | crlf >"$stage/Samples/$(basename "$sample")" ||
     fail "$sample does not convert to code page 932"
 done
-[ -f "$smf_sample" ] && cp "$smf_sample" "$stage/Samples/"
+cp "$smf_sample" "$stage/Samples/"  # already code page 932 with CR LF
 
-# The help page, with the SMF conversion section in its place, and its pictures.
+# The help page, with the MIDI file converter's section in its place, and its pictures.
 help=$stage/Help/index.html
-if [ -f "$smf_help" ]; then
-  sed -e "/<!-- smf-conversion-section -->/{r $smf_help" -e 'd}' \
-    "$root/package/help/index.html" >"$help"
-else
-  cp "$root/package/help/index.html" "$help"
-fi
+sed -e "/<!-- smf-conversion-section -->/{r $smf_help" -e 'd}' \
+  "$root/package/help/index.html" >"$help"
 cp "$root/package/help/help.css" "$stage/Help/"
 "$root/scripts/help-pictures.sh" "$bin" "$stage/Samples" "$stage/Help/images"
 

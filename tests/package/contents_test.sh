@@ -12,13 +12,12 @@ unpack_zip "$dir"
 [ "$(ls -A "$dir")" = Harrowgladeforte ] || fail "the zip holds $(ls -A "$dir" | tr '\n' ' ')"
 app=$dir/Harrowgladeforte
 
-expected=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll Readme.txt
-  Help/index.html Help/help.css tools/tonwerkel-render.exe
+expected=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll SMFK32.dll
+  Readme.txt Help/index.html Help/help.css tools/tonwerkel-render.exe
   licenses/libogg.txt licenses/libvorbis.txt licenses/zlib.txt licenses/mingw-w64-runtime.txt
-  Samples/Morning.mml Samples/Waltz.mml Samples/Beat.mml Samples/Effects.dat)
-if [ "${HGF_PACKAGE_WITHOUT_VBMP3_SMFK32:-0}" != 1 ]; then
-  expected+=(VBMP3.dll SMFK32.dll)
-fi
+  Samples/Morning.mml Samples/Waltz.mml Samples/Beat.mml Samples/Effects.dat
+  Samples/SmfConvertSample.cfg)
+[ "${HGF_PACKAGE_WITHOUT_VBMP3:-0}" = 1 ] || expected+=(VBMP3.dll)
 for file in "${expected[@]}"; do
   [ -s "$app/$file" ] || fail "missing: $file"
 done
@@ -43,9 +42,7 @@ for target in $targets; do
 done
 echo "help page: $(wc -c <"$help") bytes, $pictures pictures"
 [ "$pictures" -ge 5 ] || fail "the help page shows $pictures pictures"
-if [ "${HGF_PACKAGE_WITHOUT_VBMP3_SMFK32:-0}" != 1 ]; then
-  ! grep -q 'smf-conversion-section' "$help" || fail "the SMF section was not filled in"
-fi
+grep -q '<section id="smf-conversion">' "$help" || fail "the help page has no MIDI conversion section"
 
 # Texts: the read-me is UTF-8 with a byte-order mark, samples are code page 932; CR LF.
 [ "$(head -c 3 "$app/Readme.txt" | od -An -tx1 | tr -d ' ')" = efbbbf ] ||
@@ -55,7 +52,7 @@ grep -q '^English' "$app/Readme.txt" || fail "the read-me has no English section
 for text in "$app/Readme.txt" "$app"/Samples/*; do
   ! grep -q -e $'[^\r]$' -e '^$' "$text" || fail "$text has lines without CR LF"
 done
-for sample in "$app"/Samples/*.mml "$app"/Samples/*.dat; do
+for sample in "$app"/Samples/*; do
   iconv -f CP932 -t UTF-8 "$sample" >/dev/null || fail "$sample is not code page 932"
 done
 
