@@ -7,6 +7,9 @@
 # pkg-config.
 if(WIN32)
     set(ZLIB_USE_STATIC_LIBS ON)
+    if(ZLIB_LIBRARY_RELEASE MATCHES "\\.dll\\.a$")  # cached by a build that linked the DLL
+        unset(ZLIB_LIBRARY_RELEASE CACHE)
+    endif()
 endif()
 find_package(ZLIB REQUIRED)
 add_library(hgf::zlib ALIAS ZLIB::ZLIB)
@@ -71,4 +74,30 @@ if(HGF_TESTS)
 endif()
 if(HGF_BENCHMARKS AND NOT WIN32 AND NOT HGF_FUZZ)
     find_package(benchmark QUIET)
+endif()
+
+# The licence texts of the third-party code inside the Windows binaries go to
+# bin/licenses/, from where the package takes them: libogg and libvorbis from the sources
+# that scripts/build-thirdparty.sh unpacked, zlib from its header, and the MinGW-w64
+# run-time (winpthreads and the start-up code, linked into every binary) from Debian.
+if(WIN32)
+    set(HGF_LICENSES_DIR ${PROJECT_BINARY_DIR}/bin/licenses)
+    function(hgf_ship_licence name pattern)
+        file(GLOB found ${pattern})
+        list(SORT found)
+        list(POP_BACK found file)  # the newest unpacked version
+        if(NOT file)
+            message(FATAL_ERROR "The licence text of ${name} is missing: ${pattern}")
+        endif()
+        configure_file(${file} ${HGF_LICENSES_DIR}/${name}.txt COPYONLY)
+    endfunction()
+    hgf_ship_licence(libogg ${HGF_MINGW_PREFIX}/../src/libogg-*/COPYING)
+    hgf_ship_licence(libvorbis ${HGF_MINGW_PREFIX}/../src/libvorbis-*/COPYING)
+    hgf_ship_licence(mingw-w64-runtime /usr/share/doc/mingw-w64-x86-64-dev/copyright)
+    # zlib's licence is the opening comment of zlib.h.
+    list(GET ZLIB_INCLUDE_DIRS 0 zlib_include)
+    file(READ ${zlib_include}/zlib.h zlib_header)
+    string(REGEX MATCH "^/\\*[^*]*(\\*+[^*/][^*]*)*\\*+/" zlib_licence "${zlib_header}")
+    file(WRITE ${PROJECT_BINARY_DIR}/zlib-licence.txt "${zlib_licence}\n")
+    configure_file(${PROJECT_BINARY_DIR}/zlib-licence.txt ${HGF_LICENSES_DIR}/zlib.txt COPYONLY)
 endif()

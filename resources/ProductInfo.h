@@ -22,6 +22,7 @@
 #define HGF_VBMP3_VERSION_NUMBERS 1, 0, 0, 0
 #define HGF_VBMP3_VERSION_TEXT "1.00"
 
+#define HGF_PUBLISHER "Harrowgladeforte developers"
 #define HGF_LEGAL_NOTICE "Copyright (C) 2003 the Harrowgladeforte developers"
 #define HGF_HOME_PAGE "https://harrowgladeforte.example/"
 

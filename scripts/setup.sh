@@ -15,8 +15,10 @@ packages=(
   clang libclang-rt-14-dev clang-format valgrind
   sox vorbis-tools lame xdotool imagemagick x11-utils locales
   # A Japanese font: without one Wine realises the UI font with a Western character set
-  # and draws Shift_JIS text as code page 1252.
-  fonts-ipafont-gothic
+  # and draws Shift_JIS text as code page 1252 (fontconfig's fc-list finds its face).
+  fonts-ipafont-gothic fontconfig
+  # The package: the installer, the zip, and a check of the help page's markup.
+  nsis zip unzip libxml2-utils
   # Wine's DirectShow parses and decodes media files through GStreamer: without these
   # plugins its filter graph renders not even a wave file.
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

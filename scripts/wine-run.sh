@@ -41,14 +41,33 @@ linked_shell_folders() {
   return 0
 }
 
+# Wine has neither "ＭＳ Ｐゴシック", the face of the program's font and dialogs, nor
+# "MS UI Gothic", the face of menus, tabs and buttons in Japanese, and would draw them with
+# a bitmap face of wide spacing; the installed IPA P Gothic takes the place of both.
+replace_fonts() {
+  local face=IPAPGothic name
+  if [ -z "$(fc-list "$face" family 2>/dev/null)" ]; then
+    echo "wine-run: the font $face is not installed; Japanese text keeps Wine's face" >&2
+    return 1
+  fi
+  for name in 'ＭＳ Ｐゴシック' 'MS UI Gothic'; do
+    "${wine_locale[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+      /v "$name" /t REG_SZ /d "$face" /f >/dev/null 2>&1 || return 1
+  done
+}
+
 # The first start of a prefix takes a while; serialise it between parallel tests.
 mkdir -p "$(dirname "$WINEPREFIX")"
-if [ ! -f "$WINEPREFIX/.hgf-ready" ] || [ -n "$(linked_shell_folders)" ]; then
+if [ ! -f "$WINEPREFIX/.hgf-ready" ] || [ ! -f "$WINEPREFIX/.hgf-fonts" ] ||
+  [ -n "$(linked_shell_folders)" ]; then
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.hgf-ready" ]; then
       "${wine_locale[@]}" wineboot -i >/dev/null 2>&1
       wineserver -w
+    fi
+    if [ ! -f "$WINEPREFIX/.hgf-fonts" ]; then
+      replace_fonts && touch "$WINEPREFIX/.hgf-fonts"
     fi
     linked_shell_folders | while read -r link; do rm -f "$link" && mkdir -p "$link"; done
     touch "$WINEPREFIX/.hgf-ready"

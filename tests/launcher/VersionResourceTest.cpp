@@ -1,5 +1,6 @@
 // The version resources of the three binaries, read as the options sheet reads them:
-// the first translation names the string block with the copyright and product version.
+// the first translation names the string block with the copyright and product version;
+// and the program's manifest.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -83,6 +84,34 @@ TEST(VersionResources, SynthesizerIs0_75) {
     EXPECT_EQ(version.productVersion, "0.75");
     EXPECT_EQ(version.copyright, HGF_LEGAL_NOTICE);
     EXPECT_EQ(version.fixed.dwFileVersionMS, MAKELONG(75, 0));
+}
+
+// The program runs with the rights of the user who starts it and is known to support
+// Windows 7 to 11; it declares nothing that changes how its windows look (visual styles,
+// DPI awareness) or how it reads text (a code page of its own).
+TEST(VersionResources, ProgramManifest) {
+    HMODULE program = LoadLibraryExA(BesideTheTests("Harrowgladeforte.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(program, nullptr);
+    HRSRC resource = FindResourceA(program, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(program, resource)));
+    const std::string manifest(bytes, SizeofResource(program, resource));
+    FreeLibrary(program);
+
+    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"),
+              std::string::npos);
+    for (const char* windows : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",     // 7
+                                "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",     // 8
+                                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",     // 8.1
+                                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {  // 10 and 11
+        EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + windows + "\"/>"),
+                  std::string::npos)
+            << windows;
+    }
+    for (const char* undeclared : {"Common-Controls", "dpiAware", "activeCodePage", "gdiScaling"}) {
+        EXPECT_EQ(manifest.find(undeclared), std::string::npos) << undeclared;
+    }
 }
 
 }  // namespace
