@@ -78,7 +78,8 @@ endif()
 
 # The licence texts of the third-party code inside the Windows binaries go to
 # bin/licenses/, from where the package takes them: libogg and libvorbis from the sources
-# that scripts/build-thirdparty.sh unpacked, zlib from its header, and the MinGW-w64
+# that scripts/build-thirdparty.sh unpacked, libFLAC, libopus and libopusfile from where it
+# kept them (vbmp3/ adds libmpg123's), zlib from its header, and the MinGW-w64
 # run-time (winpthreads and the start-up code, linked into every binary) from Debian.
 if(WIN32)
     set(HGF_LICENSES_DIR ${PROJECT_BINARY_DIR}/bin/licenses)
@@ -93,6 +94,9 @@ if(WIN32)
     endfunction()
     hgf_ship_licence(libogg ${HGF_MINGW_PREFIX}/../src/libogg-*/COPYING)
     hgf_ship_licence(libvorbis ${HGF_MINGW_PREFIX}/../src/libvorbis-*/COPYING)
+    hgf_ship_licence(libflac ${HGF_MINGW_PREFIX}/share/licenses/flac/COPYING.Xiph)
+    hgf_ship_licence(libopus ${HGF_MINGW_PREFIX}/share/licenses/opus/COPYING)
+    hgf_ship_licence(libopusfile ${HGF_MINGW_PREFIX}/share/licenses/opusfile/COPYING)
     hgf_ship_licence(mingw-w64-runtime /usr/share/doc/mingw-w64-x86-64-dev/copyright)
     # zlib's licence is the opening comment of zlib.h.
     list(GET ZLIB_INCLUDE_DIRS 0 zlib_include)

@@ -7,8 +7,6 @@
 # usage: scripts/assemble-package.sh [BUILD_DIR [OUT_DIR]]
 #        (defaults: build/windows and build/package)
 # The help pictures are screenshots of the program, taken under Wine on a virtual display.
-#   HGF_PACKAGE_WITHOUT_VBMP3=1  assemble even though VBMP3.dll is not built yet (tests
-#       only, until the library exists; a package made so is incomplete)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/env.sh"
@@ -36,7 +34,7 @@ file_version=$(sed -n 's/^#define HGF_VERSION_NUMBERS \(.*\)$/\1/p' "$root/resou
 
 # What the package holds: the program and its libraries, the renderer, and the MIDI file
 # converter's sample rules file and help section.
-programs=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll SMFK32.dll)
+programs=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll SMFK32.dll VBMP3.dll)
 smf_sample=$root/resources/smfk32/SmfConvertSample.cfg
 smf_help=$root/resources/help/smf-conversion.html
 missing=()
@@ -47,13 +45,6 @@ for file in "$smf_sample" "$smf_help"; do
   [ -f "$file" ] || missing+=("$file")
 done
 ((${#missing[@]} == 0)) || fail "missing: ${missing[*]}"
-if [ -f "$bin/VBMP3.dll" ]; then
-  programs+=(VBMP3.dll)
-elif [ "${HGF_PACKAGE_WITHOUT_VBMP3:-0}" = 1 ]; then
-  echo "package: INCOMPLETE, without VBMP3.dll" >&2
-else
-  fail "missing: $bin/VBMP3.dll"
-fi
 
 stage_root=$out/stage
 stage=$stage_root/$title

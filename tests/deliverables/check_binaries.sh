@@ -12,10 +12,12 @@ folder=$1
 shift
 
 # DLLs that every Windows 10 and 11 installation has in its system folder.
-stock="advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll dsound.dll dwmapi.dll
-gdi32.dll imm32.dll kernel32.dll msimg32.dll msvcrt.dll ntdll.dll ole32.dll oleaut32.dll
-powrprof.dll psapi.dll rpcrt4.dll secur32.dll setupapi.dll shell32.dll shlwapi.dll
-user32.dll userenv.dll uxtheme.dll version.dll winmm.dll winspool.drv ws2_32.dll"
+stock="advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll dbghelp.dll dsound.dll
+dwmapi.dll gdi32.dll gdiplus.dll imm32.dll iphlpapi.dll kernel32.dll mpr.dll msacm32.dll
+msimg32.dll msvcrt.dll netapi32.dll ntdll.dll ole32.dll oleacc.dll oleaut32.dll powrprof.dll
+psapi.dll rpcrt4.dll secur32.dll setupapi.dll shell32.dll shlwapi.dll ucrtbase.dll user32.dll
+userenv.dll uxtheme.dll version.dll winhttp.dll wininet.dll winmm.dll winspool.drv ws2_32.dll
+wsock32.dll wtsapi32.dll"
 vbmp3_exports="vbmp3_callback vbmp3_close vbmp3_free vbmp3_getFileTagInfo vbmp3_init
 vbmp3_open vbmp3_pause vbmp3_play vbmp3_reload vbmp3_restart vbmp3_setSoftVolume
 vbmp3_stopCallback"

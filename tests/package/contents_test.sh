@@ -13,11 +13,11 @@ unpack_zip "$dir"
 app=$dir/Harrowgladeforte
 
 expected=("Harrowgladeforte.exe" "Harrowgladeforte Core.dll" tonwerkel.dll SMFK32.dll
-  Readme.txt Help/index.html Help/help.css tools/tonwerkel-render.exe
+  VBMP3.dll libmpg123-0.dll Readme.txt Help/index.html Help/help.css tools/tonwerkel-render.exe
   licenses/libogg.txt licenses/libvorbis.txt licenses/zlib.txt licenses/mingw-w64-runtime.txt
+  licenses/libmpg123.txt licenses/libflac.txt licenses/libopus.txt licenses/libopusfile.txt
   Samples/Morning.mml Samples/Waltz.mml Samples/Beat.mml Samples/Effects.dat
   Samples/SmfConvertSample.cfg)
-[ "${HGF_PACKAGE_WITHOUT_VBMP3:-0}" = 1 ] || expected+=(VBMP3.dll)
 for file in "${expected[@]}"; do
   [ -s "$app/$file" ] || fail "missing: $file"
 done

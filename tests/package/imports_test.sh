@@ -6,6 +6,7 @@ source "$(dirname "$0")/package_test_lib.sh"
 dir=$(mktemp -d "${TMPDIR:-/tmp}/hgf-package-imports.XXXXXX")
 trap 'rm -rf "$dir"' EXIT
 unpack_zip "$dir"
-"$(dirname "$0")/check_imports.sh" "$dir/Harrowgladeforte" "$setup_file" ||
+check=$HGF_SOURCE_DIR/tests/deliverables/check_binaries.sh
+"$check" "$dir/Harrowgladeforte" && "$check" "$(dirname "$setup_file")" "$(basename "$setup_file")" ||
   fail "a packaged file needs a DLL that Windows does not have"
 echo "package imports: ok"
