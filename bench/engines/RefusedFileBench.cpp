@@ -2,7 +2,7 @@
 // offered to the engines the player uses, in their order (MP3, filter graph and media
 // control interface, synthesizer library, Ogg Vorbis), until every row is marked
 // unplayable; then each engine's refusal on its own. Run it under Wine beside
-// tonwerkel.dll (bin/).
+// tonwerkel.dll and VBMP3.dll (bin/).
 // Usage: refused_file_bench [files, default 200]
 #include <windows.h>
 
@@ -20,11 +20,10 @@
 #include "engines/OggStreamPlayer.h"
 #include "engines/PlaybackControl.h"
 #include "engines/Vbmp3Engine.h"
-#include "engines/vbmp3/Vbmp3Platform.h"
 #include "engines/win32/WinMediaEngine.h"
+#include "engines/win32/Vbmp3Library.h"
 #include "engines/win32/WinMmlBridge.h"
 #include "engines/win32/WinWaveOutput.h"
-#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 
 namespace {
@@ -58,11 +57,10 @@ int main(int argc, char** argv) {
     list.SetPlayMode(PLAY_MODE_LIST_ORDER);
     list.SelectIndex(0);
     // The engines as the core sets them up.
-    WinWaveOutput waveOutput, mp3Output;
+    WinWaveOutput waveOutput;
     OggStreamPlayer ogg(TheWin32FileSystem(), waveOutput);
-    vbmp3::PlatformInstallation mp3Platform(
-        vbmp3::Platform{&TheWin32FileSystem(), &mp3Output, &CodePage932FromUtf16});
-    Vbmp3Engine mp3;
+    Vbmp3Library vbmp3;  // VBMP3.dll beside the benchmark, in bin/
+    Vbmp3Engine mp3(vbmp3.Binding());
     WinMciChannel mci;
     WinMediaEngine media(mci);
     WinMmlBridge mml;

@@ -74,6 +74,8 @@ bool PlayedMmlSong(const Library&) {
 
 const Library kLibraries[] = {
     {"Core", "Harrowgladeforte Core.dll", 1200, LoadAndRelease},
+    {"Mp3Library", "VBMP3.dll", 1200, LoadAndRelease},
+    {"SmfConverter", "SMFK32.dll", 1200, LoadAndRelease},
     {"TonwerkelRefusedFile", "tonwerkel.dll", 3000, RefusedMmlAttempt},
     {"TonwerkelPlayedSong", "tonwerkel.dll", 100, PlayedMmlSong},
 };
