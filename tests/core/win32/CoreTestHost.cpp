@@ -260,10 +260,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     // The program's class: the keyboard hook posts hot keys to no other window.
-    windowClass.lpszClassName = kMainWindowClass;
+    windowClass.lpszClassName = hgf::kMainWindowClass;
     if (!RegisterClassExA(&windowClass)) return 4;
     HWND window = CreateWindowExA(
-        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass, "Harrowgladeforte",
+        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, hgf::kMainWindowClass, "Harrowgladeforte",
         WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!window) return 5;
 
