@@ -25,6 +25,8 @@ cmake --build --preset windows -j "$jobs"
 step "Windows tests under Wine"
 source scripts/xvfb.sh
 start_xvfb
+# The shared Wine prefix is made now, not inside whichever two tests start first.
+scripts/wine-run.sh cmd /c exit >/dev/null
 ctest --preset windows
 stop_xvfb
 
