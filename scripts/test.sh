@@ -2,7 +2,7 @@
 # The one test command: sets up what is missing, then builds and runs every test.
 #   1. native build under ASan+UBSan: all portable tests (benchmarks are built, not run);
 #   2. Windows build: the deliverables and their tests, run under Wine and Xvfb;
-#   3. fuzz build (clang): each fuzzer for $HGF_FUZZ_SECONDS seconds (default 20).
+#   3. fuzz build (clang): each fuzzer for $HGF_FUZZ_SECONDS seconds (default 10).
 # Set HGF_SKIP_SETUP=1 to skip the package and third-party check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +33,7 @@ stop_xvfb
 step "fuzz build"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
-step "fuzzers, ${HGF_FUZZ_SECONDS:-20} s each"
-scripts/fuzz.sh "${HGF_FUZZ_SECONDS:-20}"
+step "fuzzers, ${HGF_FUZZ_SECONDS:-10} s each"
+scripts/fuzz.sh "${HGF_FUZZ_SECONDS:-10}"
 
 step "all tests passed"
