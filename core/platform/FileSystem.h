@@ -16,9 +16,14 @@ struct FileAttributes {
 };
 
 struct DirectoryEntry {
-    std::string name;  // file or folder name without its path
+    std::string name;  // file or folder name without its path, as it opens in code page 932
     bool isDirectory = false;
     bool isLink = false;  // a symbolic link or junction: its target may lie anywhere, even above
+    // The name as the user knows it where `name` differs from it (`name` is then the short
+    // 8.3 name of a name that code page 932 cannot spell), with "?" for each character code
+    // page 932 lacks; else empty.
+    std::string title;
+    bool unplayable = false;  // no short name either: `name` (the title) opens nothing
 };
 
 // One open directory enumeration, in the order the file system returns entries

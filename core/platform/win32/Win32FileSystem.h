@@ -1,4 +1,4 @@
-// The file system through the Win32 ANSI functions (paths in code page 932).
+// The file system through the Win32 wide-character functions (paths in code page 932).
 #pragma once
 
 #include "platform/FileSystem.h"
