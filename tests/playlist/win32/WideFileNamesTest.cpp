@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,6 +20,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "playlist/FolderScan.h"
 #include "playlist/PlaylistFiles.h"
+#include "win32/Choosers.h"
 
 namespace hgf {
 namespace {
@@ -122,6 +125,29 @@ TEST_F(WideFileNames, EveryFileIsListedUnderItsNameAndPlays) {
             files += row.isFolder ? 0 : 1;
         EXPECT_EQ(files, std::size(kFiles)) << suffix;
         EXPECT_EQ(RowsThatDoNotPlay(readBack), std::vector<std::string>{}) << suffix;
+    }
+}
+
+// The folder chooser's answer: a Japanese folder by its own name, one that code page 932
+// cannot spell by its short path, which lists its files.
+TEST_F(WideFileNames, TheChosenFolderIsAPathThatOpens) {
+    ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\\u8868").c_str(), nullptr));  // 表
+    for (const wchar_t* name : {L"\u8868", L"Sigur R\u00F3s"}) {
+        const std::wstring chosen = folder_ + L"\\" + name;
+        PIDLIST_ABSOLUTE item = nullptr;
+        ASSERT_EQ(SHParseDisplayName(chosen.c_str(), nullptr, &item, 0, nullptr), S_OK);
+        const std::optional<std::string> path = CodePage932PathOfItem(item);
+        CoTaskMemFree(item);
+        ASSERT_TRUE(path);
+        if (name[0] == L'\u8868') {
+            EXPECT_EQ(*path, root_ + "\\\x95\x5C");
+        } else {
+            std::atomic<std::int32_t> depth{-1};
+            const std::deque<PlaylistItem> rows =
+                FolderScan(TheWin32FileSystem(), {}, depth).Run(*path);
+            ASSERT_EQ(rows.size(), 2u) << *path;
+            EXPECT_EQ(rows[1].title, "Hopp?polla.ogg");
+        }
     }
 }
 
