@@ -83,6 +83,9 @@ class FileSystem {
     // converts without loss; otherwise nothing (no such file, or a volume without short
     // names).
     virtual std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) = 0;
+    // The long name of the file or folder `path` where its last component is a short (8.3)
+    // name, in code page 932 with "?" for each character it lacks; else empty.
+    virtual std::string LongNameOf(const std::string& path) { return {}; }
 };
 
 }  // namespace hgf

@@ -40,7 +40,10 @@ std::size_t FolderScan::EnterFolder(const std::string& path, const std::string& 
 }
 
 bool FolderScan::ScanFolder(const std::string& folder) {
-    return ScanFolder(folder, folder, {});
+    // A folder given by its short path (one that code page 932 cannot spell) is headed and
+    // ordered by its long name.
+    const std::string title = fileSystem_.LongNameOf(folder);
+    return ScanFolder(folder, folder, title);
 }
 
 bool FolderScan::ScanFolder(const std::string& folder, const std::string& orderPath,

@@ -247,8 +247,8 @@ std::unique_ptr<DirectoryEnumeration> MemoryFileSystem::Enumerate(const std::str
     if (!node || !node->isFolder || node->denied) return nullptr;
     std::vector<DirectoryEntry> entries;
     if (Split(folder).size() > 1) {  // a drive root lists no "." and ".."
-        entries.push_back({".", true});
-        entries.push_back({"..", true});
+        entries.push_back({".", true, false, {}, false});
+        entries.push_back({"..", true, false, {}, false});
     }
     for (const auto& child : node->children)
         entries.push_back(

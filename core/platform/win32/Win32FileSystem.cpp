@@ -178,6 +178,29 @@ std::optional<std::string> Win32FileSystem::CodePage932PathThatOpens(std::u16str
     return std::nullopt;
 }
 
+std::string Win32FileSystem::LongNameOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of('\\');
+    const std::string lastName = separator == std::string::npos ? path : path.substr(separator + 1);
+    if (lastName.empty() || lastName.find('~') == std::string::npos) return {};
+    const std::wstring wide = WidePath(path);
+    std::wstring longPath(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetLongPathNameW(wide.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0) return {};
+        if (length < longPath.size()) {
+            longPath.resize(length);
+            const std::size_t start = longPath.find_last_of(L"\\/");
+            const std::wstring longName =
+                start == std::wstring::npos ? longPath : longPath.substr(start + 1);
+            std::string name = CodePage932TextFromWide(longName.c_str()).text;
+            return name == lastName ? std::string() : name;
+        }
+        longPath.assign(length, L'\0');  // the size it asked for, terminator included
+    }
+    return {};
+}
+
 Win32FileSystem& TheWin32FileSystem() {
     static Win32FileSystem fileSystem;
     return fileSystem;

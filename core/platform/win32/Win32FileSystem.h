@@ -14,6 +14,7 @@ class Win32FileSystem final : public FileSystem {
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override;
     std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
+    std::string LongNameOf(const std::string& path) override;
 };
 
 // The process-wide instance.

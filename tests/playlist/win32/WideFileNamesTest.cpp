@@ -129,7 +129,7 @@ TEST_F(WideFileNames, EveryFileIsListedUnderItsNameAndPlays) {
 }
 
 // The folder chooser's answer: a Japanese folder by its own name, one that code page 932
-// cannot spell by its short path, which lists its files.
+// cannot spell by its short path, which lists its files under its long name.
 TEST_F(WideFileNames, TheChosenFolderIsAPathThatOpens) {
     ASSERT_TRUE(CreateDirectoryW((folder_ + L"\\\u8868").c_str(), nullptr));  // 表
     for (const wchar_t* name : {L"\u8868", L"Sigur R\u00F3s"}) {
@@ -146,6 +146,7 @@ TEST_F(WideFileNames, TheChosenFolderIsAPathThatOpens) {
             const std::deque<PlaylistItem> rows =
                 FolderScan(TheWin32FileSystem(), {}, depth).Run(*path);
             ASSERT_EQ(rows.size(), 2u) << *path;
+            EXPECT_EQ(rows[0].title, "Sigur R?s");  // the heading, by the long name
             EXPECT_EQ(rows[1].title, "Hopp?polla.ogg");
         }
     }
