@@ -48,10 +48,13 @@ SRC
   apt-get update -qq
 fi
 
-# A private ja_JP.UTF-8 locale so that Japanese file names reach Wine intact.
-if [ ! -d "$HGF_LOCPATH/ja_JP.UTF-8" ]; then
-  mkdir -p "$HGF_LOCPATH"
-  localedef -i ja_JP -f UTF-8 "$HGF_LOCPATH/ja_JP.UTF-8" || true
-fi
+# Private UTF-8 locales so that file names reach Wine intact: ja_JP (ANSI code page 932)
+# and en_US (code page 1252, as on a Western Windows).
+for locale in ja_JP en_US; do
+  if [ ! -d "$HGF_LOCPATH/$locale.UTF-8" ]; then
+    mkdir -p "$HGF_LOCPATH"
+    localedef -i "$locale" -f UTF-8 "$HGF_LOCPATH/$locale.UTF-8" || true
+  fi
+done
 
 "$here/scripts/build-thirdparty.sh"

@@ -10,7 +10,8 @@ export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # Set for Wine only: this shell has no ja_JP locale of its own (LOCPATH is read at exec).
-wine_locale=(env LOCPATH="$HGF_LOCPATH" LC_ALL=ja_JP.UTF-8)
+# HGF_WINE_LOCALE=en_US.UTF-8 gives the ANSI code page of a Western Windows (1252).
+wine_locale=(env LOCPATH="$HGF_LOCPATH" LC_ALL="${HGF_WINE_LOCALE:-ja_JP.UTF-8}")
 
 home=${HGF_WINE_HOME:-}
 own_home=0

@@ -16,9 +16,14 @@ struct FileAttributes {
 };
 
 struct DirectoryEntry {
-    std::string name;  // file or folder name without its path
+    std::string name;  // file or folder name without its path, as it opens in code page 932
     bool isDirectory = false;
     bool isLink = false;  // a symbolic link or junction: its target may lie anywhere, even above
+    // The name as the user knows it where `name` differs from it (`name` is then the short
+    // 8.3 name of a name that code page 932 cannot spell), with "?" for each character code
+    // page 932 lacks; else empty.
+    std::string title;
+    bool unplayable = false;  // no short name either: `name` (the title) opens nothing
 };
 
 // One open directory enumeration, in the order the file system returns entries
@@ -78,6 +83,9 @@ class FileSystem {
     // converts without loss; otherwise nothing (no such file, or a volume without short
     // names).
     virtual std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) = 0;
+    // The long name of the file or folder `path` where its last component is a short (8.3)
+    // name, in code page 932 with "?" for each character it lacks; else empty.
+    virtual std::string LongNameOf(const std::string& path) { return {}; }
 };
 
 }  // namespace hgf

@@ -31,14 +31,23 @@ void FolderScan::Clear() {
     rawRows_ = 0;
 }
 
-std::size_t FolderScan::EnterFolder(const std::string& path, std::int32_t indent) {
+std::size_t FolderScan::EnterFolder(const std::string& path, const std::string& orderPath,
+                                    const std::string& title, std::int32_t indent) {
     auto [it, added] = folderIds_.try_emplace(path, folders_.size());
-    if (added) folders_.push_back({path, indent, {}});
+    if (added) folders_.push_back({path, title, orderPath, indent, {}});
     ++rawRows_;  // its marker row
     return it->second;
 }
 
 bool FolderScan::ScanFolder(const std::string& folder) {
+    // A folder given by its short path (one that code page 932 cannot spell) is headed and
+    // ordered by its long name.
+    const std::string title = fileSystem_.LongNameOf(folder);
+    return ScanFolder(folder, folder, title);
+}
+
+bool FolderScan::ScanFolder(const std::string& folder, const std::string& orderPath,
+                            const std::string& title) {
     const std::int32_t depth = ++scanDepth_;
     std::unique_ptr<DirectoryEnumeration> enumeration = fileSystem_.Enumerate(folder);
     if (!enumeration) {
@@ -46,7 +55,7 @@ bool FolderScan::ScanFolder(const std::string& folder) {
         return false;
     }
     // An index, not a reference: entering sub-folders grows folders_.
-    const std::size_t folderId = EnterFolder(folder, depth);
+    const std::size_t folderId = EnterFolder(folder, orderPath, title, depth);
 
     DirectoryEntry entry;
     while (!Cancelled() && enumeration->Next(entry)) {
@@ -54,15 +63,21 @@ bool FolderScan::ScanFolder(const std::string& folder) {
             // "." and ".." are never rows, not even when every file is taken.
             if (entry.name == "." || entry.name == "..") continue;
             // A linked folder (junction, symbolic link) is not entered: it can lead back
-            // up the tree, and a scan must end.
-            if (entry.isLink) continue;
-            if (options_.includeSubFolders) ScanFolder(folder + "\\" + entry.name);
+            // up the tree, and a scan must end. Neither is one that no name opens.
+            if (entry.isLink || entry.unplayable) continue;
+            if (options_.includeSubFolders) {
+                const std::string& shown = entry.title.empty() ? entry.name : entry.title;
+                ScanFolder(folder + "\\" + entry.name, orderPath + "\\" + shown, entry.title);
+            }
             continue;
         }
-        if (!options_.allFiles && !HasAcceptedSuffix(entry.name)) continue;
+        // The suffix is the long name's: a short name keeps only three of its letters.
+        const std::string& shown = entry.title.empty() ? entry.name : entry.title;
+        if (!options_.allFiles && !HasAcceptedSuffix(shown)) continue;
         // A name listed twice is dropped after sorting; so is a file named ".", whose path
         // would be the folder's marker path.
-        folders_[folderId].files.push_back(entry.name);
+        folders_[folderId].files.push_back(
+            {std::move(entry.name), std::move(entry.title), entry.unplayable});
         ++rawRows_;
     }
     --scanDepth_;
@@ -76,13 +91,13 @@ std::deque<PlaylistItem> FolderScan::TakeRows() {
     std::string keys;
     std::vector<std::size_t> keyStart;
     std::vector<std::uint32_t> order;
-    std::vector<std::string> sorted;
+    std::vector<File> sorted;
     for (Folder& folder : folders_) {
         const std::size_t count = folder.files.size();
         keys.clear();
         keyStart.assign(1, 0);
-        for (const std::string& name : folder.files) {
-            AppendPathOrderKey(keys, name);
+        for (const File& file : folder.files) {
+            AppendPathOrderKey(keys, file.Shown());
             keyStart.push_back(keys.size());
         }
         auto key = [&](std::uint32_t i) {
@@ -93,14 +108,17 @@ std::deque<PlaylistItem> FolderScan::TakeRows() {
         std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
             int byKey = key(a).compare(key(b));
             if (byKey != 0) return byKey < 0;
-            int byBytes = folder.files[a].compare(folder.files[b]);
+            int byBytes = folder.files[a].Shown().compare(folder.files[b].Shown());
+            if (byBytes == 0) byBytes = folder.files[a].name.compare(folder.files[b].name);
             return byBytes != 0 ? byBytes < 0 : a < b;
         });
         sorted.clear();
         for (std::uint32_t index : order) {
-            std::string& name = folder.files[index];
-            if (name == "." || (!sorted.empty() && sorted.back() == name)) continue;
-            sorted.push_back(std::move(name));
+            File& file = folder.files[index];
+            if (file.name == "." || (!sorted.empty() && sorted.back().name == file.name &&
+                                     sorted.back().title == file.title))
+                continue;
+            sorted.push_back(std::move(file));
         }
         folder.files.swap(sorted);
     }
@@ -108,7 +126,7 @@ std::deque<PlaylistItem> FolderScan::TakeRows() {
     // The headings in path order.
     std::vector<std::string> folderKeys(folders_.size());
     for (std::size_t i = 0; i < folders_.size(); ++i)
-        folderKeys[i] = PathOrderKey(folders_[i].path);
+        folderKeys[i] = PathOrderKey(folders_[i].orderPath);
     std::vector<std::uint32_t> headings(folders_.size());
     std::iota(headings.begin(), headings.end(), 0u);
     std::sort(headings.begin(), headings.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -150,17 +168,21 @@ std::deque<PlaylistItem> FolderScan::TakeRows() {
         heading.isFolder = 1;
         heading.played = 1;
         const std::size_t separator = FindLastBackslash(folder.path);
-        heading.title =
-            separator == std::string::npos ? folder.path : folder.path.substr(separator + 1);
+        if (!folder.title.empty())
+            heading.title = std::move(folder.title);
+        else
+            heading.title =
+                separator == std::string::npos ? folder.path : folder.path.substr(separator + 1);
         heading.path = folder.path;
         heading.folder = folder.path;
         heading.fileCount = static_cast<std::int32_t>(fileCounts[i]);
-        for (std::string& name : folder.files) {
+        for (File& scanned : folder.files) {
             PlaylistItem& file = rows.emplace_back();
             file.indent = folder.indent;
-            file.path.reserve(folder.path.size() + 1 + name.size());
-            file.path.append(folder.path).append(1, '\\').append(name);
-            file.title = std::move(name);
+            file.unplayable = scanned.unplayable ? 1 : 0;
+            file.path.reserve(folder.path.size() + 1 + scanned.name.size());
+            file.path.append(folder.path).append(1, '\\').append(scanned.name);
+            file.title = scanned.title.empty() ? std::move(scanned.name) : std::move(scanned.title);
             file.folder = folder.path;
         }
     }

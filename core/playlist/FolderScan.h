@@ -52,14 +52,26 @@ class FolderScan {
     bool Cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
   private:
+    struct File {
+        std::string name;   // as it opens (a short name where code page 932 lacks a character)
+        std::string title;  // the long name where it differs from `name`, else empty
+        bool unplayable = false;  // neither name opens the file
+
+        const std::string& Shown() const { return title.empty() ? name : title; }
+    };
     struct Folder {
         std::string path;
+        std::string title;      // the heading's text where it differs from the last component
+        std::string orderPath;  // the path as the user reads it (long names): headings' order
         std::int32_t indent = 0;
-        std::vector<std::string> files;  // accepted names in enumeration order
+        std::vector<File> files;  // accepted files in enumeration order
     };
 
+    bool ScanFolder(const std::string& folder, const std::string& orderPath,
+                    const std::string& title);
     // The index of the folder in folders_, added on its first entry.
-    std::size_t EnterFolder(const std::string& path, std::int32_t indent);
+    std::size_t EnterFolder(const std::string& path, const std::string& orderPath,
+                            const std::string& title, std::int32_t indent);
     void Clear();
 
     FileSystem& fileSystem_;

@@ -8,6 +8,7 @@
 
 #include "CoreIds.h"
 #include "FileDialogFilters.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "win32/DialogPlacement.h"
 
 namespace hgf {
@@ -157,12 +158,17 @@ bool ChooseFolder(HWND owner, FolderChooserOptions& options, std::string& path) 
     DialogPlacement placement(owner);
     PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse);
     if (!item) return false;
-    char chosen[kPathBufferSize] = "";  // at least MAX_PATH, as the call expects
-    bool converted = SHGetPathFromIDListA(item, chosen) && chosen[0] != '\0';
+    std::optional<std::string> chosen = CodePage932PathOfItem(item);
     CoTaskMemFree(item);
-    if (!converted) return false;
-    path = chosen;
+    if (!chosen) return false;
+    path = std::move(*chosen);
     return true;
+}
+
+std::optional<std::string> CodePage932PathOfItem(PCIDLIST_ABSOLUTE item) {
+    wchar_t chosen[kPathBufferSize] = L"";  // at least MAX_PATH, as the call expects
+    if (!SHGetPathFromIDListW(item, chosen) || chosen[0] == L'\0') return std::nullopt;
+    return TheWin32FileSystem().CodePage932PathThatOpens(reinterpret_cast<const char16_t*>(chosen));
 }
 
 }  // namespace hgf

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <shtypes.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "win32/WindowWrappers.h"
@@ -29,5 +32,10 @@ struct FolderChooserOptions {
 // Runs the system folder browser with the two check boxes; true when a folder was
 // chosen, its path then in `path`.
 bool ChooseFolder(HWND owner, FolderChooserOptions& options, std::string& path);
+
+// The file-system path of the shell item `item` in code page 932: its short path where code
+// page 932 cannot spell the long one; nothing for an item without a path, or without a short
+// path where one is needed.
+std::optional<std::string> CodePage932PathOfItem(PCIDLIST_ABSOLUTE item);
 
 }  // namespace hgf

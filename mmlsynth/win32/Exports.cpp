@@ -2,8 +2,10 @@
 // export catches whatever the layers below throw and answers with its failure value.
 #include "win32/Exports.h"
 
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "output/Error.h"
@@ -33,10 +35,24 @@ struct LibraryState {
 };
 LibraryState g_state;
 
+// A path in code page 932 (the library's callers' text) as the wide-character functions
+// take it; empty when it is no code-page-932 text.
+std::wstring WidePath(const char* path) {
+    const int length = static_cast<int>(std::strlen(path));
+    if (length == 0) return {};
+    const int units = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, path, length, nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, path, length, wide.data(), units);
+    return wide;
+}
+
 // Reads a whole file that nobody may write while it is read.
 bool ReadFileDenyingWriters(const char* path, std::vector<uint8_t>& bytes) {
-    HANDLE raw = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring widePath = WidePath(path);
+    if (widePath.empty()) return false;
+    HANDLE raw = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE) return false;
     std::unique_ptr<void, decltype(&CloseHandle)> file(raw, &CloseHandle);
     LARGE_INTEGER size;

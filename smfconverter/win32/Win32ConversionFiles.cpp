@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace smfconverter {
 namespace {
 
@@ -27,9 +29,23 @@ class FileHandle {
     HANDLE handle_;
 };
 
+// A code-page-932 path (the callers' text) as the wide-character functions take it, never
+// read through the system's ANSI code page; empty when it is no code-page-932 text.
+std::wstring WidePath(const std::string& path) {
+    if (path.empty() || path.size() > 0x7FFFFFFF) return {};
+    const int length = static_cast<int>(path.size());
+    const int units =
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (units <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), units);
+    return wide;
+}
+
 HANDLE OpenForReading(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                       nullptr);
 }
 
 // Reads exactly `size` bytes.
@@ -61,7 +77,7 @@ std::string FolderOf(const std::string& path) {
     for (std::size_t at = 0; at < path.size(); ++at) {
         if (path[at] == '\\' || path[at] == '/') {
             end = at;
-        } else if (IsDBCSLeadByte(static_cast<BYTE>(path[at]))) {
+        } else if (IsDBCSLeadByteEx(932, static_cast<BYTE>(path[at]))) {
             ++at;
         }
     }
@@ -97,18 +113,20 @@ std::optional<std::vector<std::uint8_t>> Win32ConversionFiles::ReadAll(const std
 }
 
 bool Win32ConversionFiles::Replace(const std::string& path, Bytes bytes) {
+    const std::wstring target = WidePath(path);
+    if (target.empty()) return false;
     // GetTempFileName creates the file, with a name no other writer holds.
-    char temporary[MAX_PATH] = "";
-    if (!GetTempFileNameA(FolderOf(path).c_str(), "smf", 0, temporary)) return false;
-    FileHandle file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    wchar_t temporary[MAX_PATH] = L"";
+    if (!GetTempFileNameW(WidePath(FolderOf(path)).c_str(), L"smf", 0, temporary)) return false;
+    FileHandle file(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     const bool written =
         file.IsOpen() && WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get()) &&
         file.Close() &&
-        MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!written) {
         file.Close();
-        DeleteFileA(temporary);
+        DeleteFileW(temporary);
     }
     return written;
 }

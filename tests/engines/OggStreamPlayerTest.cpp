@@ -5,8 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <thread>
 
@@ -267,25 +265,19 @@ TEST_F(OggStreamPlayerTest, CloseReturnsQueuedBuffersAndDoesNotWaitForTheDevice)
     EXPECT_TRUE(output.WaitForWrites(5));
 }
 
-TEST(OggStreamLength, WholeSecondsOfARealFileOrMinusOne) {
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("hgf-ogg-length-" +
-         std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(folder);
-    auto write = [&](const std::string& name, const std::string& bytes) {
-        std::ofstream(folder / name, std::ios::binary) << bytes;
-        return (folder / name).string();
-    };
+// The length is read through the player's file system, as the playback reads the file.
+TEST(OggStreamLength, WholeSecondsOfTheFileOrMinusOne) {
     test::MemoryFileSystem files;
+    files.AddFile("C:\\M\\three.ogg", EncodeTone({.seconds = 3.0}));
+    files.AddFile("C:\\M\\short.ogg", EncodeTone({.seconds = 2.7}));
+    files.AddFile("C:\\M\\text.ogg", "not an ogg file");
     FakeWaveOutput output;
     OggStreamPlayer player(files, output);
-    EXPECT_EQ(player.Length(write("three.ogg", EncodeTone({.seconds = 3.0}))), 3);
-    EXPECT_EQ(player.Length(write("short.ogg", EncodeTone({.seconds = 2.7}))), 2);
-    EXPECT_EQ(player.Length(write("text.ogg", "not an ogg file")), -1);
-    EXPECT_EQ(player.Length((folder / "missing.ogg").string()), -1);
-    fs::remove_all(folder);
+    EXPECT_EQ(player.Length("C:\\M\\three.ogg"), 3);
+    EXPECT_EQ(player.Length("C:\\M\\short.ogg"), 2);
+    EXPECT_EQ(player.Length("C:\\M\\text.ogg"), -1);
+    EXPECT_EQ(player.Length("C:\\M\\missing.ogg"), -1);
+    EXPECT_EQ(files.OpenFileCount(), 0);
 }
 
 }  // namespace

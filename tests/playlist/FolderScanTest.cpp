@@ -152,6 +152,36 @@ TEST_F(FolderScanTest, JapaneseNamesSortAfterAsciiAndGetTheirTitles) {
                "1 C:\\M\\" + kyoku + "\\\x82\x81.mp3", "1 C:\\M\\" + kyoku + "\\\x82\x61.mp3"}));
 }
 
+// Names that code page 932 cannot spell: the path holds the short name, the title the long
+// one with "?" marks, and both the order and the suffix follow the long name. Without a
+// short name the file is still listed, marked unplayable; such a folder is not entered.
+TEST_F(FolderScanTest, NamesOutsideCodePage932OpenByShortNamesUnderTheirLongTitles) {
+    fs.AddFile("C:\\M\\BEYO~1.OGG");
+    fs.ListAs("C:\\M\\BEYO~1.OGG", "Beyonc? - Halo.ogg");
+    fs.AddFile("C:\\M\\AAAA~1.OGG");  // a title after "Beyonc?", a short name before it
+    fs.ListAs("C:\\M\\AAAA~1.OGG", "Bj?rk.ogg");
+    fs.AddFile("C:\\M\\???.ogg");
+    fs.ListAs("C:\\M\\???.ogg", "???.ogg", false);
+    fs.AddFile("C:\\M\\HOPP~1.FLA");  // a short name keeps three letters of ".flac"
+    fs.ListAs("C:\\M\\HOPP~1.FLA", "Hopp?polla.flac");
+    fs.AddFile("C:\\M\\NOTE~1.OGG");  // only the short name has an accepted suffix
+    fs.ListAs("C:\\M\\NOTE~1.OGG", "Notes?.txt");
+    fs.AddFile("C:\\M\\SIGU~1\\a.ogg");
+    fs.ListAs("C:\\M\\SIGU~1", "Sigur R?s");
+    fs.AddFile("C:\\M\\?\\b.ogg");
+    fs.ListAs("C:\\M\\?", "?", false);
+    Playlist list(Services());
+
+    EXPECT_EQ(Scan(list, "C:\\M"), 7u);  // two folder markers and five files
+    std::vector<std::string> rows;
+    for (const PlaylistItem& row : list.Items())
+        rows.push_back(row.title + " | " + row.path + (row.unplayable ? " | unplayable" : ""));
+    EXPECT_EQ(rows, (Lines{"M | C:\\M", "???.ogg | C:\\M\\???.ogg | unplayable",
+                           "Beyonc? - Halo.ogg | C:\\M\\BEYO~1.OGG",
+                           "Bj?rk.ogg | C:\\M\\AAAA~1.OGG", "Hopp?polla.flac | C:\\M\\HOPP~1.FLA",
+                           "Sigur R?s | C:\\M\\SIGU~1", "a.ogg | C:\\M\\SIGU~1\\a.ogg"}));
+}
+
 // The scan written out plainly, step by step: one raw list with marker rows, linear
 // duplicate and heading searches, a full sort by path. The scan must give exactly its rows.
 std::deque<PlaylistItem> PlainScan(FileSystem& fileSystem, const std::string& source,

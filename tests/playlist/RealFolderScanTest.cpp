@@ -1,5 +1,5 @@
 // The folder scan on a real folder tree through the platform's own file system: the
-// POSIX one natively, FindFirstFileA and friends under Windows. Both builds expect the
+// POSIX one natively, FindFirstFileW and friends under Windows. Both builds expect the
 // same rows.
 #include <gtest/gtest.h>
 

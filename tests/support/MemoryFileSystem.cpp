@@ -14,6 +14,8 @@ struct MemoryFileSystem::Node {
     bool locked = false;
     bool link = false;
     bool openForWriting = false;
+    std::string title;        // as listed where it differs from the name
+    bool unplayable = false;  // listed as opened by no name
     std::string contents;
     std::vector<std::unique_ptr<Node>> children;  // in the order added
 
@@ -217,6 +219,13 @@ void MemoryFileSystem::MarkLink(const std::string& path) {
     if (Node* node = Find(path)) node->link = true;
 }
 
+void MemoryFileSystem::ListAs(const std::string& path, std::string title, bool opens) {
+    if (Node* node = Find(path)) {
+        node->title = std::move(title);
+        node->unplayable = !opens;
+    }
+}
+
 void MemoryFileSystem::LockFile(const std::string& path) {
     if (Node* node = Find(path)) node->locked = true;
 }
@@ -238,11 +247,12 @@ std::unique_ptr<DirectoryEnumeration> MemoryFileSystem::Enumerate(const std::str
     if (!node || !node->isFolder || node->denied) return nullptr;
     std::vector<DirectoryEntry> entries;
     if (Split(folder).size() > 1) {  // a drive root lists no "." and ".."
-        entries.push_back({".", true});
-        entries.push_back({"..", true});
+        entries.push_back({".", true, false, {}, false});
+        entries.push_back({"..", true, false, {}, false});
     }
     for (const auto& child : node->children)
-        entries.push_back({child->name, child->isFolder, child->link});
+        entries.push_back(
+            {child->name, child->isFolder, child->link, child->title, child->unplayable});
     return std::make_unique<MemoryEnumeration>(std::move(entries));
 }
 

@@ -30,6 +30,9 @@ class MemoryFileSystem final : public FileSystem {
     void MarkLink(const std::string& path);
     // Files can no longer be created (a read-only medium).
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // The entry is listed as a name that code page 932 cannot spell: by `title`, and by its
+    // own name as the short name that opens it (`opens`) or as a name that opens nothing.
+    void ListAs(const std::string& path, std::string title, bool opens = true);
     // The file exists but cannot be opened.
     void LockFile(const std::string& path);
     // The medium takes only `bytes` more bytes: a write beyond them stores what fits and

@@ -145,14 +145,21 @@ TEST_F(Exports, LoadChoosesByExtension) {
     char folder[MAX_PATH];
     ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
     const std::string song = "4:l8 cde";
+    // Files by wide names (the narrow name in code page 932, whatever the system's ANSI code
+    // page); the path returned is the narrow one.
+    auto writeWide = [&](const std::wstring& path, const std::string& text) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+    };
     auto write = [&](const std::string& name, const std::string& text) {
         std::string path = std::string(folder) + name;
-        FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr) << path;
-        if (file) {
-            std::fwrite(text.data(), 1, text.size(), file);
-            std::fclose(file);
-        }
+        std::wstring wide(MAX_PATH, L'\0');
+        wide.resize(MultiByteToWideChar(932, 0, path.c_str(), -1, wide.data(), MAX_PATH) - 1);
+        writeWide(wide, text);
         return path;
     };
     EXPECT_EQ(tonwerkel_Load(write("tonwerkel-lower.mml", song).c_str()), kTrue);
@@ -164,6 +171,17 @@ TEST_F(Exports, LoadChoosesByExtension) {
     // A Shift_JIS file name ("曲" = 8B C8) reaches the file system intact.
     EXPECT_EQ(tonwerkel_Load(write("tonwerkel-\x8B\xC8.mml", song).c_str()), kTrue);
     EXPECT_EQ(tonwerkel_LoadBGM(write("tonwerkel-any.txt", song).c_str()), kTrue);
+    // A name that code page 932 cannot spell loads by its short path.
+    wchar_t wideFolder[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, wideFolder), 0u);
+    const std::wstring accented = std::wstring(wideFolder) + L"tonwerkel-\u00E9t\u00E9.mml";
+    writeWide(accented, song);
+    char shortPath[MAX_PATH] = "";
+    wchar_t wideShort[MAX_PATH] = L"";
+    ASSERT_GT(GetShortPathNameW(accented.c_str(), wideShort, MAX_PATH), 0u);
+    ASSERT_GT(WideCharToMultiByte(932, 0, wideShort, -1, shortPath, MAX_PATH, nullptr, nullptr), 0);
+    EXPECT_EQ(tonwerkel_Load(shortPath), kTrue) << shortPath;
+    DeleteFileW(accented.c_str());
     // A file open for writing by someone else cannot be read.
     std::string busy = write("tonwerkel-busy.mml", song);
     HANDLE writer = CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

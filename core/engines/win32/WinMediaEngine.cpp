@@ -1,14 +1,40 @@
-// The media engine over DirectShow and the media control interface.
+// The media engine over DirectShow and the media control interface. Paths and command
+// strings go to Windows in UTF-16, converted from code page 932.
 #include "engines/win32/WinMediaEngine.h"
 
 #include <dshow.h>
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <string_view>
+
+#include "platform/CodePage932.h"
+
 namespace hgf {
 namespace {
 
-constexpr int kWidePathChars = 1200;     // the path converted to UTF-16, NUL included
 constexpr DWORD kEmptyWakeRestMs = 100;  // the graph's event was set but held no event
+
+std::wstring Wide(const std::string& text) {
+    const std::u16string wide = Utf16FromCodePage932(text);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+bool IsAscii(std::wstring_view text) {
+    return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// The path as MCI's devices take it. They open files through the ANSI functions (in the
+// system's code page, which may lack the path's characters), so a path beyond ASCII goes as
+// its short path, which is ASCII where the volume keeps short names.
+std::string MciPath(const std::string& path) {
+    const std::wstring wide = Wide(path);
+    if (IsAscii(wide)) return path;
+    wchar_t shortPath[MAX_PATH];
+    const DWORD length = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !IsAscii({shortPath, length})) return path;
+    return std::string(shortPath, shortPath + length);
+}
 
 template <typename Interface>
 void ReleaseAndClear(Interface*& pointer) {
@@ -24,7 +50,7 @@ bool Query(IGraphBuilder* graph, const GUID& iid, Interface*& pointer) {
 }  // namespace
 
 std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notifyWindow) {
-    return mciSendStringA(command.c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
+    return mciSendStringW(Wide(command).c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
 }
 
 HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
@@ -74,10 +100,8 @@ bool WinMediaEngine::Open(const std::string& path) {
     SetUpGraph();
     if (cancelWait_) ResetEvent(cancelWait_);
     if (!mciMode_) {
-        wchar_t widePath[kWidePathChars];
-        const bool converted = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path.c_str(), -1,
-                                                   widePath, kWidePathChars) > 0;
-        if (converted && SUCCEEDED(graphBuilder_->RenderFile(widePath, nullptr))) {
+        const std::wstring widePath = Wide(path);
+        if (!widePath.empty() && SUCCEEDED(graphBuilder_->RenderFile(widePath.c_str(), nullptr))) {
             // Audio-only graphs refuse these; the results do not matter.
             videoWindow_->put_AutoShow(OAFALSE);
             videoWindow_->put_Visible(OAFALSE);
@@ -88,10 +112,10 @@ bool WinMediaEngine::Open(const std::string& path) {
         }
         Close();
     }
-    const std::string open = MciOpenCommand(path);
+    const std::string open = MciOpenCommand(MciPath(path));
     if (open.empty() || mci_.Send(open, nullptr) != 0) return false;
     mciMode_ = true;
-    mciDevice_ = mciGetDeviceIDA("music");
+    mciDevice_ = mciGetDeviceIDW(L"music");
     return true;
 }
 

@@ -21,6 +21,8 @@ class DirEnumeration final : public DirectoryEnumeration {
         dirent* found = readdir(dir_);
         if (!found) return false;
         entry.name = found->d_name;
+        entry.title.clear();
+        entry.unplayable = false;
         entry.isLink = found->d_type == DT_LNK;
         if (found->d_type == DT_DIR) {
             entry.isDirectory = true;

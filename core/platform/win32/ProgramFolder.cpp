@@ -2,11 +2,15 @@
 // code page still loads our DLLs.
 #include "platform/win32/ProgramFolder.h"
 
+#include <optional>
+
+#include "platform/win32/Win32FileSystem.h"
+
 namespace hgf {
 namespace {
 
 constexpr DWORD kPathBufferSize = 520;  // bytes, ProgramPath
-constexpr DWORD kLongestPath = 32768;  // characters, the terminator included
+constexpr DWORD kLongestPath = 32768;   // characters, the terminator included
 
 // The running program's folder with its final "\"; empty when it cannot be had.
 std::wstring ProgramFolder() {
@@ -32,26 +36,43 @@ std::wstring Widened(const char* fileName) {
 
 }  // namespace
 
+std::string AnsiCodePagePath(const std::wstring& path) {
+    auto lossless = [](const wchar_t* text) -> std::string {
+        BOOL lossy = FALSE;
+        const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0,
+                                              nullptr, &lossy);
+        if (bytes <= 1 || lossy) return {};
+        std::string narrow(static_cast<std::size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, narrow.data(), bytes, nullptr,
+                            nullptr);
+        narrow.resize(static_cast<std::size_t>(bytes) - 1);
+        return narrow;
+    };
+    if (std::string narrow = lossless(path.c_str()); !narrow.empty()) return narrow;
+    std::wstring shortPath(MAX_PATH, L'\0');
+    const DWORD length =
+        GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (length == 0 || length >= shortPath.size()) return {};
+    shortPath.resize(length);
+    return lossless(shortPath.c_str());
+}
+
 std::string ProgramPath() {
-    char path[kPathBufferSize] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, path, kPathBufferSize);
-    if (length == 0 || length >= kPathBufferSize) return {};
-    return std::string(path, length);
+    wchar_t module[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    const std::wstring path(module, length);
+    std::optional<std::string> opening =
+        TheWin32FileSystem().CodePage932PathThatOpens(std::u16string(path.begin(), path.end()));
+    return opening && opening->size() < kPathBufferSize ? *opening : std::string();
 }
 
 std::string ProgramFolderPath(const char* fileName) {
-    std::wstring folder = ProgramFolder();
+    const std::wstring folder = ProgramFolder();
     if (folder.empty()) return {};
-    std::wstring path = folder + Widened(fileName);
-    BOOL lossy = FALSE;
-    int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0,
-                                    nullptr, &lossy);
-    if (bytes <= 1 || lossy) return {};
-    std::string narrow(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, narrow.data(), bytes,
-                        nullptr, nullptr);
-    narrow.resize(static_cast<std::size_t>(bytes) - 1);
-    return narrow;
+    // The folder exists, so it has its short path where the long one does not convert.
+    const std::string narrowFolder = AnsiCodePagePath(folder);
+    return narrowFolder.empty() ? narrowFolder : narrowFolder + fileName;
 }
 
 HMODULE LoadProgramFolderLibrary(const char* fileName) {

@@ -10,12 +10,18 @@
 
 namespace hgf {
 
-// The program's full path in the ANSI code page; empty when it does not fit 520 bytes.
+// The program's full path in code page 932 (its short path where code page 932 lacks a
+// character of it); empty when it does not fit 520 bytes or has no such path.
 std::string ProgramPath();
 
+// The existing file or folder `path` for the functions that still take paths in the system's
+// ANSI code page (the INI and version functions): itself where every character has a form of
+// its own there, else its short path; empty when neither converts.
+std::string AnsiCodePagePath(const std::wstring& path);
+
 // The full path of `fileName` in the running program's folder, in the system's ANSI code
-// page; empty when the program's folder has no such path (a character outside that code
-// page).
+// page (through the folder's short path where needed); empty when the program's folder has
+// no such path.
 std::string ProgramFolderPath(const char* fileName);
 
 // Loads the DLL `fileName` from the running program's folder; the DLLs that it imports are

@@ -1,6 +1,6 @@
-// FindFirstFileA / FindNextFileA enumeration, GetFileAttributesA, CreateFileA streams,
-// MoveFileExA / DeleteFileA, and short paths (GetShortPathNameW) for names that code page
-// 932 cannot spell.
+// The file system through the wide-character functions (FindFirstFileW, CreateFileW, ...):
+// paths are converted from code page 932 explicitly, never through the system's ANSI code
+// page, and names that code page 932 cannot spell are given by their short (8.3) names.
 #include "platform/win32/Win32FileSystem.h"
 
 #include <windows.h>
@@ -10,15 +10,40 @@
 namespace hgf {
 namespace {
 
+// A code-page-932 path as the wide-character functions take it.
+std::wstring WidePath(const std::string& path) {
+    const std::u16string wide = Utf16FromCodePage932(path);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+CodePage932Text CodePage932TextFromWide(const wchar_t* text) {
+    return CodePage932TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+}
+
 class FindEnumeration final : public DirectoryEnumeration {
   public:
-    FindEnumeration(HANDLE find, const WIN32_FIND_DATAA& first) : find_(find), data_(first) {}
+    FindEnumeration(HANDLE find, const WIN32_FIND_DATAW& first) : find_(find), data_(first) {}
     ~FindEnumeration() override { FindClose(find_); }
 
     bool Next(DirectoryEntry& entry) override {
-        if (!pending_ && !FindNextFileA(find_, &data_)) return false;
+        if (!pending_ && !FindNextFileW(find_, &data_)) return false;
         pending_ = false;
-        entry.name = data_.cFileName;
+        CodePage932Text name = CodePage932TextFromWide(data_.cFileName);
+        entry.title.clear();
+        entry.unplayable = false;
+        if (!name.lossless) {
+            // The short name opens the file and converts without loss (it is plain ASCII
+            // where the volume makes it); the long name, with "?" marks, is its title.
+            CodePage932Text alternate = CodePage932TextFromWide(data_.cAlternateFileName);
+            entry.title = std::move(name.text);
+            if (!alternate.text.empty() && alternate.lossless) {
+                name.text = std::move(alternate.text);
+            } else {
+                name.text = entry.title;
+                entry.unplayable = true;
+            }
+        }
+        entry.name = std::move(name.text);
         entry.isDirectory = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         return true;
@@ -26,8 +51,8 @@ class FindEnumeration final : public DirectoryEnumeration {
 
   private:
     HANDLE find_;
-    WIN32_FIND_DATAA data_;
-    bool pending_ = true;  // the entry FindFirstFileA returned has not been handed out
+    WIN32_FIND_DATAW data_;
+    bool pending_ = true;  // the entry FindFirstFileW returned has not been handed out
 };
 
 class HandleInput final : public InputFile {
@@ -96,39 +121,40 @@ class HandleOutput final : public OutputFile {
 }  // namespace
 
 std::optional<FileAttributes> Win32FileSystem::GetAttributes(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return FileAttributes{(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
 std::unique_ptr<DirectoryEnumeration> Win32FileSystem::Enumerate(const std::string& folder) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(WidePath(folder + "\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<FindEnumeration>(find, data);
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleInput>(file);
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleOutput>(file);
 }
 
 bool Win32FileSystem::Replace(const std::string& source, const std::string& target) {
-    return MoveFileExA(source.c_str(), target.c_str(),
+    return MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Win32FileSystem::Remove(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileW(WidePath(path).c_str()) != 0;
 }
 
 std::optional<std::string> Win32FileSystem::CodePage932PathThatOpens(std::u16string_view path) {
@@ -150,6 +176,29 @@ std::optional<std::string> Win32FileSystem::CodePage932PathThatOpens(std::u16str
         shortPath.assign(length, L'\0');  // the size it asked for, terminator included
     }
     return std::nullopt;
+}
+
+std::string Win32FileSystem::LongNameOf(const std::string& path) {
+    const std::size_t separator = path.find_last_of('\\');
+    const std::string lastName = separator == std::string::npos ? path : path.substr(separator + 1);
+    if (lastName.empty() || lastName.find('~') == std::string::npos) return {};
+    const std::wstring wide = WidePath(path);
+    std::wstring longPath(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD length =
+            GetLongPathNameW(wide.c_str(), longPath.data(), static_cast<DWORD>(longPath.size()));
+        if (length == 0) return {};
+        if (length < longPath.size()) {
+            longPath.resize(length);
+            const std::size_t start = longPath.find_last_of(L"\\/");
+            const std::wstring longName =
+                start == std::wstring::npos ? longPath : longPath.substr(start + 1);
+            std::string name = CodePage932TextFromWide(longName.c_str()).text;
+            return name == lastName ? std::string() : name;
+        }
+        longPath.assign(length, L'\0');  // the size it asked for, terminator included
+    }
+    return {};
 }
 
 Win32FileSystem& TheWin32FileSystem() {

@@ -1,4 +1,4 @@
-// The file system through the Win32 ANSI functions (paths in code page 932).
+// The file system through the Win32 wide-character functions (paths in code page 932).
 #pragma once
 
 #include "platform/FileSystem.h"
@@ -14,6 +14,7 @@ class Win32FileSystem final : public FileSystem {
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override;
     std::optional<std::string> CodePage932PathThatOpens(std::u16string_view path) override;
+    std::string LongNameOf(const std::string& path) override;
 };
 
 // The process-wide instance.

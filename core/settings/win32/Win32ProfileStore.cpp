@@ -1,7 +1,10 @@
-// GetPrivateProfileStringA / WritePrivateProfileStringA on one INI file.
+// GetPrivateProfileStringA / WritePrivateProfileStringA on one INI file (its values keep
+// their code-page-932 bytes).
 #include "settings/win32/Win32ProfileStore.h"
 
 #include <windows.h>
+
+#include "platform/win32/ProgramFolder.h"
 
 namespace hgf {
 
@@ -24,12 +27,20 @@ bool Win32ProfileStore::WriteString(const std::string& section, const std::strin
 }
 
 std::string ProgramIniPath() {
-    char buffer[kBufferSize] = {};
-    DWORD length = GetModuleFileNameA(nullptr, buffer, kBufferSize);
+    wchar_t module[kBufferSize] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, kBufferSize);
     if (length < 3 || length >= kBufferSize) return {};
-    std::string path(buffer, length);
-    path.replace(path.size() - 3, 3, "ini");
-    return path;
+    const std::wstring path(module, length);
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return {};
+    // The INI functions take the system's ANSI code page: a folder beyond it goes by its
+    // short path; the file keeps the program's own name.
+    const std::string folder = AnsiCodePagePath(path.substr(0, separator));
+    std::wstring name = path.substr(separator + 1);
+    name.replace(name.size() - 3, 3, L"ini");
+    const std::string narrowName = AnsiCodePagePath(name);
+    if (folder.empty() || narrowName.empty()) return {};
+    return folder + "\\" + narrowName;
 }
 
 }  // namespace hgf

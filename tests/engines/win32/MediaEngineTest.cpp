@@ -18,6 +18,7 @@
 #include "MediaTestFiles.h"
 #include "MediaTestSupport.h"
 #include "engines/PlaybackControl.h"
+#include "platform/CodePage932.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 
@@ -112,7 +113,7 @@ TEST_F(MediaEngineTest, EachSetUpInitialisesComOnceAndItsCloseUninitialisesIt) {
     CoUninitialize();
     CoUninitialize();
 
-    // A path with Japanese characters goes through the ANSI code page to the graph.
+    // A path with Japanese characters reaches the graph (converted from code page 932).
     // "表.wav": the trail byte of 表 (0x95 0x5C) is a backslash byte.
     const std::string japanese = folder.File("\x95\x5c.wav");
     ASSERT_TRUE(CopyFileA(first.c_str(), japanese.c_str(), FALSE));
@@ -126,6 +127,33 @@ TEST_F(MediaEngineTest, EachSetUpInitialisesComOnceAndItsCloseUninitialisesIt) {
     EXPECT_FALSE(engine.Open(text));
     EXPECT_EQ(mci.Take(), Commands{"open \"" + text + "\" alias music wait"});
     EXPECT_TRUE(test::ComUninitialized());
+}
+
+// Whatever the system's ANSI code page, a Japanese path and the short path of a name that
+// code page 932 cannot spell open through the filter graph and through MCI.
+TEST_F(MediaEngineTest, JapanesePathsAndShortPathsOpenThroughTheGraphAndMci) {
+    const std::u16string wideFolder = Utf16FromCodePage932(folder.File(""));
+    const std::u16string wideFirst = Utf16FromCodePage932(first);
+    auto copy = [&](std::u16string_view name) {
+        const std::u16string target = wideFolder + std::u16string(name);
+        EXPECT_TRUE(CopyFileW(reinterpret_cast<const wchar_t*>(wideFirst.c_str()),
+                              reinterpret_cast<const wchar_t*>(target.c_str()), FALSE));
+        return TheWin32FileSystem().CodePage932PathThatOpens(target).value_or("<none>");
+    };
+    const std::string japanese = copy(u"表.wav");
+    EXPECT_EQ(japanese, folder.File("\x95\x5c.wav"));
+    const std::string shortPath = copy(u"Beyoncé.wav");
+    EXPECT_EQ(shortPath.find('?'), std::string::npos) << shortPath;
+    for (const std::string& path : {japanese, shortPath}) {
+        WinMediaEngine graph(mci);
+        EXPECT_TRUE(graph.Open(path)) << path;
+        EXPECT_FALSE(graph.InMciMode());
+        graph.Close();
+        WinMediaEngine noGraph(mci, test::NoFilterGraph);
+        EXPECT_TRUE(noGraph.Open(path)) << path;
+        EXPECT_TRUE(noGraph.InMciMode());
+        noGraph.Close();
+    }
 }
 
 TEST_F(MediaEngineTest, AVideoPlaysToItsEndWithoutAWindow) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "platform/win32/ProgramFolder.h"
 #include "settings/Settings.h"
 #include "settings/win32/Win32ProfileStore.h"
 
@@ -80,6 +81,28 @@ TEST_F(Win32ProfileStoreTest, IniLivesBesideTheProgram) {
     expected.replace(expected.size() - 3, 3, "ini");
     EXPECT_EQ(ProgramIniPath(), expected);
     EXPECT_EQ(ProgramIniPath().substr(ProgramIniPath().size() - 4), ".ini");
+}
+
+// A folder whose name the ANSI code page cannot spell (Hangul: neither 932 nor 1252 has it)
+// holds the INI by its short path, and the values keep their code-page-932 bytes.
+TEST_F(Win32ProfileStoreTest, AFolderBeyondTheAnsiCodePageIsReachedByItsShortPath) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder =
+        std::wstring(temp) + L"hgf-\uC544-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::string narrow = AnsiCodePagePath(folder);
+    ASSERT_FALSE(narrow.empty());
+    EXPECT_EQ(narrow.find('?'), std::string::npos) << narrow;
+    {
+        Win32ProfileStore store(narrow + "\\settings.ini");
+        ASSERT_TRUE(store.WriteString(kSettingsSection, "Title", "\x95\x5C"));  // 表
+        EXPECT_EQ(store.GetString(kSettingsSection, "Title", ""), "\x95\x5C");
+    }
+    const std::wstring ini = folder + L"\\settings.ini";
+    EXPECT_NE(GetFileAttributesW(ini.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(ini.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
