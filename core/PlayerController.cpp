@@ -102,6 +102,13 @@ void PlayerController::OnDoubleClick() {
     RunDeferred();
 }
 
+void PlayerController::PauseIfPlaying() {
+    if (DeferredWhilePlaying([this] { PauseIfPlaying(); })) return;
+    if (!IsBusy() && parts_.liveList.playing)
+        CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
+    RunDeferred();
+}
+
 void PlayerController::SetVolume(std::uint8_t volume) {
     if (DeferredWhilePlaying([this, volume] { SetVolume(volume); })) return;
     CallPlayback([volume](PlayerPlayback& playback) { playback.SetVolume(volume); });

@@ -162,6 +162,10 @@ class PlayerController {
     // A double click on the window: pause or resume, unless a load runs.
     void OnDoubleClick();
 
+    // Pauses a playback that plays; a paused or stopped one stays so. Nothing happens
+    // while a load or a pass runs, as with CMD_PLAY_PAUSE (the Stop media key).
+    void PauseIfPlaying();
+
     // Skips as CMD_SKIP does (in repeat mode the advance runs in random mode), but also
     // while a load or a pass runs: the right click on the list.
     void SkipFromList();

@@ -95,12 +95,14 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
         case MSG_TRAY_NOTIFY:
             OnTrayNotify(static_cast<UINT>(lParam));
             break;
-        case MSG_HOTKEY:
-            for (int command :
-                 CommandsForKey(settings_.keyTable, static_cast<std::uint16_t>(wParam))) {
+        case MSG_HOTKEY: {
+            HotkeyResponse response =
+                RespondToHotkey(settings_.keyTable, static_cast<std::uint16_t>(wParam));
+            for (int command : response.commands)
                 PostMessageA(window, WM_COMMAND, command, 0);
-            }
+            if (response.pause) controller_.PauseIfPlaying();
             break;
+        }
         default:
             if (UINT shellRestarted = TaskbarCreatedMessage();
                 shellRestarted != 0 && message == shellRestarted) {

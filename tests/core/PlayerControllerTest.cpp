@@ -282,6 +282,7 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     for (int command = CMD_FIRST; command <= CMD_LAST; ++command)
         controller.Command(command);
     controller.OnDoubleClick();
+    controller.PauseIfPlaying();
 
     EXPECT_EQ(playback.toggles, 0);
     EXPECT_EQ(playback.started.size(), 1u);
@@ -305,6 +306,21 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     EXPECT_EQ(playback.toggles, 2);
     controller.Command(CMD_SAVE_PLAYLIST);
     EXPECT_TRUE(fs.Contents("C:\\saved.m3u"));
+}
+
+// The Stop media key: it pauses, and never resumes what is paused or stopped.
+TEST_F(PlayerControllerTest, PauseIfPlayingOnlyEverPauses) {
+    controller.PauseIfPlaying();  // nothing plays yet
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    EXPECT_EQ(playback.toggles, 1);
+    controller.Command(CMD_PLAY_PAUSE);
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    EXPECT_EQ(playback.toggles, 3);
 }
 
 TEST_F(PlayerControllerTest, SkipInRepeatModeMovesOnAndKeepsRepeating) {

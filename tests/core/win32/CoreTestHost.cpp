@@ -19,6 +19,7 @@
 #include <cstring>
 #include <string>
 
+#include "CoreIds.h"
 #include "IHarrowgladeforteCore.h"
 
 namespace {
@@ -258,11 +259,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpfnWndProc = HostProcedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = "CoreTestHost";
+    // The player's class: the keyboard hook posts to no other window.
+    windowClass.lpszClassName = hgf::kMainWindowClass;
     if (!RegisterClassExA(&windowClass)) return 4;
-    HWND window = CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "CoreTestHost",
-                                  "Harrowgladeforte", WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0,
-                                  0, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(
+        WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, hgf::kMainWindowClass, "Harrowgladeforte",
+        WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!window) return 5;
 
     MSG message;
