@@ -59,6 +59,19 @@ void PlayerController::RequestLoad(const std::string& sourcePath, const std::str
     RunDeferred();
 }
 
+bool PlayerController::LoadPath(const std::string& path) {
+    if (DeferredWhilePlaying([this, path] { LoadPath(path); })) return false;
+    bool started = false;
+    if (!IsBusy()) {
+        if (std::optional<LoadSource> source = LoadSourceOfPath(services_.fileSystem, path)) {
+            StartLoad(source->sourcePath, source->resumePath);
+            started = true;
+        }
+    }
+    RunDeferred();
+    return started;
+}
+
 void PlayerController::OnListReady(std::uintptr_t rowCount) {
     // A deferred hand-over runs after this message has returned, and so after the answer.
     if (DeferredWhilePlaying([this, rowCount] { FinishLoad(rowCount); })) return;

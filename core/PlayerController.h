@@ -133,6 +133,12 @@ class PlayerController {
     // OnListReady. `resumePath` names the row to make current.
     void RequestLoad(const std::string& sourcePath, const std::string& resumePath);
 
+    // A path dropped on the window or handed to the program: a folder or a playlist file
+    // loads as if chosen; any other file loads its folder, starting at that file. Nothing
+    // happens while a load or a pass runs, or when `path` names nothing. True when a load
+    // began.
+    bool LoadPath(const std::string& path);
+
     // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
     // was found; the live list and its playback stay as they are). The loader is answered
     // first. A title reader still busy with the old rows is stopped before they are

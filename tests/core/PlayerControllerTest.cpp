@@ -308,6 +308,37 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     EXPECT_TRUE(fs.Contents("C:\\saved.m3u"));
 }
 
+// Drops and paths handed to the program: a folder or a list loads as chosen, a music file
+// loads its folder and starts at that file; nothing loads during a load.
+TEST_F(PlayerControllerTest, LoadPathTakesFoldersListsAndMusicFiles) {
+    fs.AddFile("C:\\Lists\\two.m3u", "C:\\Other\\y.ogg\r\nC:\\Music\\c.ogg\r\n");
+    fs.AddFile("C:\\root.ogg");
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\root.ogg"), (LoadSource{"C:\\", "C:\\root.ogg"}));
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\Music\\"), (LoadSource{"C:\\Music\\", ""}));
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\Music\\none.ogg"), std::nullopt);
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    struct Case {
+        const char* path;
+        const char* source;
+        const char* started;
+    };
+    for (const Case& c : {Case{"C:\\Other", "C:\\Other", "C:\\Other\\x.ogg"},
+                          Case{"C:\\Lists\\two.m3u", "C:\\Lists\\two.m3u", "C:\\Other\\y.ogg"},
+                          Case{"C:\\Music\\c.ogg", "C:\\Music", "C:\\Music\\c.ogg"}}) {
+        ASSERT_TRUE(controller.LoadPath(c.path)) << c.path;
+        DeliverListReady();
+        EXPECT_EQ(live.SourcePath(), c.source);
+        EXPECT_EQ(playback.started.back(), c.started);
+        EXPECT_EQ(loadHistory.front(), c.source);
+    }
+    EXPECT_FALSE(controller.LoadPath("C:\\nowhere"));
+    controller.RequestLoad("C:\\Other", {});  // its completion is held back
+    EXPECT_FALSE(controller.LoadPath("C:\\Lists\\two.m3u"));
+    DeliverListReady();
+    EXPECT_EQ(messenger.Count(), delivered);  // no other load ran
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+}
+
 // The Stop media key: it pauses, and never resumes what is paused or stopped.
 TEST_F(PlayerControllerTest, PauseIfPlayingOnlyEverPauses) {
     controller.PauseIfPlaying();  // nothing plays yet
