@@ -46,6 +46,9 @@ std::wstring CommandLinePath() {
     std::wstring given = count >= 2 && arguments[1][0] ? arguments[1] : L"";
     LocalFree(arguments);
     if (given.empty()) return {};
+    // The shell's "%1" for a drive's root, "C:\", arrives as C:" (the backslash escaped the
+    // closing quote).
+    if (given.back() == L'"') given.back() = L'\\';
     // A relative path means the folder this copy was started in, not the running copy's.
     DWORD length = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
     if (length == 0) return given;
