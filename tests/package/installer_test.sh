@@ -70,18 +70,25 @@ values=$(HGF_NO_SOUND=1 wine_run reg query "$key" 2>/dev/null | tr -d '\r')
   fail "DisplayIcon is $(uninstall_value DisplayIcon)"
 [ "$(uninstall_value UninstallString)" = "\"$windows_app\\uninstall.exe\"" ] ||
   fail "UninstallString is $(uninstall_value UninstallString)"
+# The default value of the key HKCU\Software\Classes\$1 in $classes, as reg printed the
+# user's classes (in the ANSI code page, 932 here, where the default value is "(既定)").
+class_value() {
+  key="HKEY_CURRENT_USER\\Software\\Classes\\$1" LC_ALL=C awk '
+    /^HKEY/ { found = ($0 == ENVIRON["key"]); next }
+    found && sub(/^ *\([^)]*\) *REG_SZ */, "") { print; exit }' <<<"$classes"
+}
+read_classes() {
+  classes=$(HGF_NO_SOUND=1 wine_run reg query 'HKCU\Software\Classes' /s 2>/dev/null | tr -d '\r')
+  [ -n "$classes" ] || fail "reg printed no classes"
+}
 verb_classes=(Directory SystemFileAssociations\\.{spl,spf,spt,m3u,m3u8,asx,pls})
+read_classes
 for class in "${verb_classes[@]}"; do
-  verb=$(HGF_NO_SOUND=1 wine_run reg query "HKCU\\Software\\Classes\\$class\\shell\\Harrowgladeforte\\command" \
-    2>/dev/null | tr -d '\r' | sed -n 's/^ *([^)]*) *REG_SZ *//p')
+  verb=$(class_value "$class\\shell\\Harrowgladeforte\\command")
   [ "$verb" = "\"$windows_app\\Harrowgladeforte.exe\" \"%1\"" ] || fail "the verb on $class runs: $verb"
 done
-# reg may print in code page 932 or in UTF-8.
-text=$(HGF_NO_SOUND=1 wine_run reg query 'HKCU\Software\Classes\Directory\shell\Harrowgladeforte' \
-  2>/dev/null | tr -d '\r' | sed -n 's/^ *([^)]*) *REG_SZ *//p')
-[ "$text" = "Harrowgladeforte で再生" ] ||
-  [ "$(iconv -f CP932 -t UTF-8 <<<"$text" 2>/dev/null)" = "Harrowgladeforte で再生" ] ||
-  fail "the verb on folders reads: $text"
+text=$(class_value 'Directory\shell\Harrowgladeforte' | iconv -f CP932 -t UTF-8)
+[ "$text" = "Harrowgladeforte で再生" ] || fail "the verb on folders reads: $text"
 size=$(($(uninstall_value EstimatedSize)))
 installed=$(du -sk --apparent-size "$app" | cut -f1)
 echo "EstimatedSize $size KiB, installed $installed KiB"
@@ -114,8 +121,6 @@ left=$(cd "$app" && find . -mindepth 1 | sort | tr '\n' ' ')
 [ "$left" = "./Harrowgladeforte.ini " ] || fail "left in the program folder: $left"
 [ ! -e "$menu" ] || fail "the Start-menu folder is still there"
 ! HGF_NO_SOUND=1 wine_run reg query "$key" >/dev/null 2>&1 || fail "the Uninstall key is still there"
-for class in "${verb_classes[@]}"; do
-  ! HGF_NO_SOUND=1 wine_run reg query "HKCU\\Software\\Classes\\$class\\shell\\Harrowgladeforte" \
-    >/dev/null 2>&1 || fail "the verb on $class is still there"
-done
+read_classes
+! grep -q 'shell\\Harrowgladeforte$' <<<"$classes" || fail "a verb is still there"
 echo "package installer under Wine: ok"
