@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Messenger.h"
 #include "playlist/Playlist.h"
+#include "playlist/PlaylistFiles.h"
 #include "settings/Settings.h"
 
 namespace hgf {
@@ -139,6 +140,11 @@ class PlayerController {
     // began.
     bool LoadPath(const std::string& path);
 
+    // A path handed over by another copy of the program: loads as LoadPath does, except
+    // that during a load it waits, like a folder chosen meanwhile, and loads once that
+    // load has been handed over.
+    void OpenPath(const std::string& path);
+
     // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
     // was found; the live list and its playback stay as they are). The loader is answered
     // first. A title reader still busy with the old rows is stopped before they are
@@ -195,8 +201,9 @@ class PlayerController {
 
     void RunCommand(int commandId);
     void StartLoad(const std::string& sourcePath, const std::string& resumePath);
-    // A folder or playlist file from a chooser, which ran the window's messages meanwhile.
-    void LoadChosen(std::string sourcePath);
+    // A folder or playlist file from a chooser, which ran the window's messages meanwhile,
+    // or a path handed over by another copy.
+    void LoadChosen(LoadSource source);
     // The loader has been answered: the hand-over, then a load chosen meanwhile.
     void FinishLoad(std::uintptr_t rowCount);
     void HandOver(std::uintptr_t rowCount);
@@ -222,7 +229,7 @@ class PlayerController {
     std::deque<std::function<void()>> deferred_;  // calls that arrived meanwhile, in order
     std::optional<Pass> pass_;                    // while rows are being tried
     bool continuationAsked_ = false;              // ContinueLater asked, not yet answered
-    std::optional<std::string> chosenLoad_;       // chosen while a load ran; starts after it
+    std::optional<LoadSource> chosenLoad_;        // chosen while a load ran; starts after it
 };
 
 }  // namespace hgf

@@ -148,7 +148,7 @@ bool PlayerCore::OnCopyData(const COPYDATASTRUCT& data) {
     std::string opens = PathThatOpens(path);
     if (opens.empty()) return true;
     if (started_)
-        controller_.LoadPath(opens);
+        controller_.OpenPath(opens);
     else
         pathAtStart_ = std::move(opens);
     return true;

@@ -80,7 +80,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     // WM_DROPFILES: the first path dropped loads (PlayerController::LoadPath).
     void OnDropFiles(HDROP drop);
     // WM_COPYDATA: true for a path handed over (COPYDATA_OPEN_PATH), which loads as if
-    // dropped; one that arrives before Start is what Start loads.
+    // dropped but waits for a load under way; one that arrives before Start is what Start
+    // loads.
     bool OnCopyData(const COPYDATASTRUCT& data);
     // A UTF-16 path as a code page 932 path that opens; empty when there is none.
     static std::string PathThatOpens(std::u16string_view path);

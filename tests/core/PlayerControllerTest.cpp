@@ -337,6 +337,14 @@ TEST_F(PlayerControllerTest, LoadPathTakesFoldersListsAndMusicFiles) {
     DeliverListReady();
     EXPECT_EQ(messenger.Count(), delivered);  // no other load ran
     EXPECT_EQ(live.SourcePath(), "C:\\Other");
+
+    // A path handed over by another copy during a load waits for it instead.
+    controller.RequestLoad("C:\\Other", {});
+    controller.OpenPath("C:\\Music\\b.ogg");
+    DeliverListReady();
+    DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\b.ogg");
 }
 
 // The Stop media key: it pauses, and never resumes what is paused or stopped.
