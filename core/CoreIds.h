@@ -13,6 +13,11 @@ constexpr unsigned MSG_HOTKEY = 33823;          // posted by the keyboard hook
 constexpr unsigned MSG_PLAY_PASS = 33824;       // posted to itself: go on trying rows to play
 constexpr unsigned MM_MCINOTIFY_MESSAGE = 953;  // MM_MCINOTIFY from the media control interface
 
+// WM_COPYDATA to the main window with this dwData: lpData holds a path in UTF-16 (without
+// a terminator) to load as if dropped; sent by the program for a path on its command line.
+constexpr unsigned long COPYDATA_OPEN_PATH = 0x48474630;  // "HGF0"
+constexpr unsigned long COPYDATA_MAX_PATH_BYTES = 2 * 32767;
+
 // The window class of the program's top-level window, the core's main window: the only
 // window the keyboard hook posts to.
 constexpr char kMainWindowClass[] = "Harrowgladeforte 2.03";

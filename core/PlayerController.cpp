@@ -59,6 +59,26 @@ void PlayerController::RequestLoad(const std::string& sourcePath, const std::str
     RunDeferred();
 }
 
+bool PlayerController::LoadPath(const std::string& path) {
+    if (DeferredWhilePlaying([this, path] { LoadPath(path); })) return false;
+    bool started = false;
+    if (!IsBusy()) {
+        if (std::optional<LoadSource> source = LoadSourceOfPath(services_.fileSystem, path)) {
+            StartLoad(source->sourcePath, source->resumePath);
+            started = true;
+        }
+    }
+    RunDeferred();
+    return started;
+}
+
+void PlayerController::OpenPath(const std::string& path) {
+    if (DeferredWhilePlaying([this, path] { OpenPath(path); })) return;
+    if (std::optional<LoadSource> source = LoadSourceOfPath(services_.fileSystem, path))
+        LoadChosen(std::move(*source));
+    RunDeferred();
+}
+
 void PlayerController::OnListReady(std::uintptr_t rowCount) {
     // A deferred hand-over runs after this message has returned, and so after the answer.
     if (DeferredWhilePlaying([this, rowCount] { FinishLoad(rowCount); })) return;
@@ -99,6 +119,13 @@ void PlayerController::OnMediaNotifySuccessful() {
 void PlayerController::OnDoubleClick() {
     if (DeferredWhilePlaying([this] { OnDoubleClick(); })) return;
     if (!IsBusy()) CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
+    RunDeferred();
+}
+
+void PlayerController::PauseIfPlaying() {
+    if (DeferredWhilePlaying([this] { PauseIfPlaying(); })) return;
+    if (!IsBusy() && parts_.liveList.playing)
+        CallPlayback([](PlayerPlayback& playback) { return playback.TogglePause(); });
     RunDeferred();
 }
 
@@ -156,12 +183,12 @@ void PlayerController::RunCommand(int commandId) {
             break;
         case CMD_CHANGE_FOLDER: {
             std::string folder;
-            if (window.ChooseFolder(folder)) LoadChosen(std::move(folder));
+            if (window.ChooseFolder(folder)) LoadChosen({std::move(folder), {}});
             break;
         }
         case CMD_LOAD_PLAYLIST: {
             std::string file;
-            if (window.ChoosePlaylistFile(file)) LoadChosen(std::move(file));
+            if (window.ChoosePlaylistFile(file)) LoadChosen({std::move(file), {}});
             break;
         }
         case CMD_SAVE_PLAYLIST:
@@ -197,24 +224,24 @@ void PlayerController::StartLoad(const std::string& sourcePath, const std::strin
     parts_.stagingList.StartLoad(request);
 }
 
-void PlayerController::LoadChosen(std::string sourcePath) {
+void PlayerController::LoadChosen(LoadSource source) {
     // While the chooser was open a hot key or the tray menu may have started a load. Its
     // worker may be waiting for this thread in its completion message, so it must not be
     // stopped (and joined) now: the choice is loaded once that load has been handed over.
     if (parts_.busy) {
-        chosenLoad_ = std::move(sourcePath);
+        chosenLoad_ = std::move(source);
         return;
     }
-    StartLoad(sourcePath, {});
+    StartLoad(source.sourcePath, source.resumePath);
 }
 
 void PlayerController::FinishLoad(std::uintptr_t rowCount) {
     HandOver(rowCount);
     // The hand-over may have shown a message box, during which another load can begin.
     if (chosenLoad_ && !parts_.busy) {
-        std::string chosen = std::move(*chosenLoad_);
+        LoadSource chosen = std::move(*chosenLoad_);
         chosenLoad_.reset();
-        StartLoad(chosen, {});
+        StartLoad(chosen.sourcePath, chosen.resumePath);
     }
 }
 

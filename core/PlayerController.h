@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Messenger.h"
 #include "playlist/Playlist.h"
+#include "playlist/PlaylistFiles.h"
 #include "settings/Settings.h"
 
 namespace hgf {
@@ -133,6 +134,17 @@ class PlayerController {
     // OnListReady. `resumePath` names the row to make current.
     void RequestLoad(const std::string& sourcePath, const std::string& resumePath);
 
+    // A path dropped on the window or handed to the program: a folder or a playlist file
+    // loads as if chosen; any other file loads its folder, starting at that file. Nothing
+    // happens while a load or a pass runs, or when `path` names nothing. True when a load
+    // began.
+    bool LoadPath(const std::string& path);
+
+    // A path handed over by another copy of the program: loads as LoadPath does, except
+    // that during a load it waits, like a folder chosen meanwhile, and loads once that
+    // load has been handed over.
+    void OpenPath(const std::string& path);
+
     // MSG_LIST_READY: `rowCount` rows are ready in the staging list (0: nothing playable
     // was found; the live list and its playback stay as they are). The loader is answered
     // first. A title reader still busy with the old rows is stopped before they are
@@ -162,6 +174,10 @@ class PlayerController {
     // A double click on the window: pause or resume, unless a load runs.
     void OnDoubleClick();
 
+    // Pauses a playback that plays; a paused or stopped one stays so. Nothing happens
+    // while a load or a pass runs, as with CMD_PLAY_PAUSE (the Stop media key).
+    void PauseIfPlaying();
+
     // Skips as CMD_SKIP does (in repeat mode the advance runs in random mode), but also
     // while a load or a pass runs: the right click on the list.
     void SkipFromList();
@@ -185,8 +201,9 @@ class PlayerController {
 
     void RunCommand(int commandId);
     void StartLoad(const std::string& sourcePath, const std::string& resumePath);
-    // A folder or playlist file from a chooser, which ran the window's messages meanwhile.
-    void LoadChosen(std::string sourcePath);
+    // A folder or playlist file from a chooser, which ran the window's messages meanwhile,
+    // or a path handed over by another copy.
+    void LoadChosen(LoadSource source);
     // The loader has been answered: the hand-over, then a load chosen meanwhile.
     void FinishLoad(std::uintptr_t rowCount);
     void HandOver(std::uintptr_t rowCount);
@@ -212,7 +229,7 @@ class PlayerController {
     std::deque<std::function<void()>> deferred_;  // calls that arrived meanwhile, in order
     std::optional<Pass> pass_;                    // while rows are being tried
     bool continuationAsked_ = false;              // ContinueLater asked, not yet answered
-    std::optional<std::string> chosenLoad_;       // chosen while a load ran; starts after it
+    std::optional<LoadSource> chosenLoad_;        // chosen while a load ran; starts after it
 };
 
 }  // namespace hgf

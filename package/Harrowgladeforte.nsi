@@ -26,6 +26,9 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
 !define INI_FILE "${PRODUCT}.ini"
+; The verb "Harrowgladeforte で再生" on folders and on the list files the program reads.
+!define VERB_KEY "shell\${PRODUCT}"
+!define PLAY_VERB_CLASSES "Directory SystemFileAssociations\.spl SystemFileAssociations\.spf SystemFileAssociations\.spt SystemFileAssociations\.m3u SystemFileAssociations\.m3u8 SystemFileAssociations\.asx SystemFileAssociations\.pls"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -108,6 +111,44 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_PLAYER ""
 !insertmacro CLOSE_RUNNING_PLAYER "un."
 
+; Writes (or, for the uninstaller, removes) the verb under each class of PLAY_VERB_CLASSES
+; in the user's own classes.
+!macro PLAY_VERBS un
+Function ${un}PlayVerbs
+    Exch $R0  ; "write" or "remove"
+    Push $R1
+    Push $R2
+    StrCpy $R1 "${PLAY_VERB_CLASSES} "
+    ${Do}
+        ${If} $R1 == ""
+            ${Break}
+        ${EndIf}
+        ; $R2: the text of $R1 up to its first space; $R1 keeps the rest.
+        StrCpy $R2 ""
+        ${Do}
+            StrCpy $0 $R1 1
+            StrCpy $R1 $R1 "" 1
+            ${If} $0 == " "
+                ${Break}
+            ${EndIf}
+            StrCpy $R2 "$R2$0"
+        ${Loop}
+        ${If} $R0 == "write"
+            WriteRegStr HKCU "Software\Classes\$R2\${VERB_KEY}" "" "${PRODUCT} で再生"
+            WriteRegStr HKCU "Software\Classes\$R2\${VERB_KEY}" "Icon" "$INSTDIR\${PRODUCT}.exe,0"
+            WriteRegStr HKCU "Software\Classes\$R2\${VERB_KEY}\command" "" '"$INSTDIR\${PRODUCT}.exe" "%1"'
+        ${Else}
+            DeleteRegKey HKCU "Software\Classes\$R2\${VERB_KEY}"
+        ${EndIf}
+    ${Loop}
+    Pop $R2
+    Pop $R1
+    Pop $R0
+FunctionEnd
+!macroend
+!insertmacro PLAY_VERBS ""
+!insertmacro PLAY_VERBS "un."
+
 Section "!${PRODUCT}" SecProgram
     SectionIn RO
     SetOutPath "$INSTDIR"
@@ -128,6 +169,8 @@ Section "!${PRODUCT}" SecProgram
     WriteRegStr HKCU "${UNINSTALL_KEY}" "URLInfoAbout" "${HOME_PAGE}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    Push "write"
+    Call PlayVerbs
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -198,5 +241,7 @@ Section "Uninstall"
     RMDir "${MENU_FOLDER}"
     Delete "$DESKTOP\${PRODUCT}.lnk"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
+    Push "remove"
+    Call un.PlayVerbs
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -15,6 +16,22 @@ namespace hgf {
 // whether a reader accepted the file.
 bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
                       std::deque<PlaylistItem>& items);
+
+// True when `path` ends in the suffix of a list that ReadPlaylistFile reads.
+bool IsPlaylistFileName(const std::string& path);
+
+// What to load for a path dropped on the player or given to it: the source and the row to
+// start at.
+struct LoadSource {
+    std::string sourcePath;
+    std::string resumePath;  // empty: the first row of the play order
+    bool operator==(const LoadSource&) const = default;
+};
+
+// A folder or a playlist file (by its suffix) is the source itself; any other file is
+// loaded with its folder and starts at that file. Nothing for a path that does not exist
+// or a file without a folder part.
+std::optional<LoadSource> LoadSourceOfPath(FileSystem& fileSystem, const std::string& path);
 
 // What a save came to.
 enum class SaveResult {

@@ -424,4 +424,23 @@ bool ReadPlaylistFile(FileSystem& fileSystem, const std::string& path,
            ReadPls(fileSystem, path, items);
 }
 
+bool IsPlaylistFileName(const std::string& path) {
+    for (std::string_view suffix : {".spl", ".spf", ".spt", ".m3u", ".asx", ".m3u8", ".pls"})
+        if (HasSuffix(path, suffix)) return true;
+    return false;
+}
+
+std::optional<LoadSource> LoadSourceOfPath(FileSystem& fileSystem, const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    std::optional<FileAttributes> attributes =
+        fileSystem.GetAttributes(WithoutTrailingSeparator(path));
+    if (!attributes) return std::nullopt;
+    if (attributes->isDirectory || IsPlaylistFileName(path)) return LoadSource{path, {}};
+    const std::size_t separator = FindLastBackslash(path);
+    if (separator == std::string::npos || separator == 0) return std::nullopt;
+    // "C:\a.mp3" lies in "C:\", not in "C:" (the drive's current folder).
+    const bool driveRoot = separator == 2 && path[1] == ':';
+    return LoadSource{path.substr(0, driveRoot ? separator + 1 : separator), path};
+}
+
 }  // namespace hgf

@@ -15,6 +15,26 @@ constexpr std::uint16_t KEY_F10 = 0x79;
 constexpr std::uint16_t KEY_F11 = 0x7A;
 constexpr std::uint16_t KEY_F12 = 0x7B;
 
+// The media keys: their names (the platform has none for most of them) and what they do
+// while no binding takes them. A command of 0 stands for "pause".
+struct MediaKey {
+    std::uint16_t virtualKey;
+    const char* name;
+    int command;
+};
+constexpr MediaKey kMediaKeys[] = {
+    {KEY_MEDIA_PLAY_PAUSE, "Play/Pause", CMD_PLAY_PAUSE},
+    {KEY_MEDIA_NEXT_TRACK, "Next Track", CMD_SKIP},
+    {KEY_MEDIA_PREV_TRACK, "Previous Track", CMD_PREV_PLAY},
+    {KEY_MEDIA_STOP, "Stop", 0},
+};
+
+const MediaKey* MediaKeyOf(std::uint16_t key) {
+    for (const MediaKey& media : kMediaKeys)
+        if (media.virtualKey == (key & 0xFF)) return &media;
+    return nullptr;
+}
+
 }  // namespace
 
 const std::array<KeyAction, KEY_ACTION_COUNT> kKeyActions = {
@@ -85,6 +105,18 @@ std::vector<int> CommandsForKey(const KeyTable& table, std::uint16_t key) {
     return commands;
 }
 
+HotkeyResponse RespondToHotkey(const KeyTable& table, std::uint16_t key) {
+    HotkeyResponse response{CommandsForKey(table, key)};
+    if (!response.commands.empty()) return response;
+    if (const MediaKey* media = MediaKeyOf(key)) {
+        if (media->command != 0)
+            response.commands.push_back(media->command);
+        else
+            response.pause = true;
+    }
+    return response;
+}
+
 std::string FormatKeyText(std::uint16_t key, const std::string& keyName,
                           std::uint32_t nameArgument) {
     if (key == 0) return "なし";
@@ -92,6 +124,7 @@ std::string FormatKeyText(std::uint16_t key, const std::string& keyName,
     if (key & KEY_MOD_CTRL) text += "Ctrl + ";
     if (key & KEY_MOD_SHIFT) text += "Shift + ";
     if (key & KEY_MOD_ALT) text += "Alt + ";
+    if (const MediaKey* media = MediaKeyOf(key)) return text + media->name;
     if (!keyName.empty()) return text + keyName;
     char number[16];
     std::snprintf(number, sizeof number, "%#0x", static_cast<unsigned>(nameArgument));

@@ -36,6 +36,12 @@ struct KeyBinding {
 // One binding per action, in action order.
 using KeyTable = std::array<KeyBinding, KEY_ACTION_COUNT>;
 
+// The virtual-key codes of the keyboard's media keys.
+constexpr std::uint16_t KEY_MEDIA_NEXT_TRACK = 0xB0;
+constexpr std::uint16_t KEY_MEDIA_PREV_TRACK = 0xB1;
+constexpr std::uint16_t KEY_MEDIA_STOP = 0xB2;
+constexpr std::uint16_t KEY_MEDIA_PLAY_PAUSE = 0xB3;
+
 // Every action bound to its default key.
 KeyTable DefaultKeyTable();
 
@@ -43,9 +49,22 @@ KeyTable DefaultKeyTable();
 // nothing, so it never matches.
 std::vector<int> CommandsForKey(const KeyTable& table, std::uint16_t key);
 
+// What the main window does for a key that the keyboard hook reports.
+struct HotkeyResponse {
+    std::vector<int> commands;  // WM_COMMAND ids to send, in order
+    bool pause = false;         // pause the playback if it plays (never resume it)
+    bool operator==(const HotkeyResponse&) const = default;
+};
+
+// The commands bound to `key` (CommandsForKey). A media key that no entry binds, with
+// whatever modifier, works without being set up: Play/Pause sends CMD_PLAY_PAUSE, Next
+// Track CMD_SKIP, Previous Track CMD_PREV_PLAY, and Stop pauses.
+HotkeyResponse RespondToHotkey(const KeyTable& table, std::uint16_t key);
+
 // The text shown for a key: "なし" for 0; else "Ctrl + ", "Shift + " and "Alt + " for the
-// modifiers held, followed by `keyName` (the platform's name of the key) or, when that is
-// empty, `nameArgument` (the value the name was asked for) printed as "%#0x".
+// modifiers held, followed by the key's name: the media keys' own names ("Play/Pause",
+// "Next Track", "Previous Track", "Stop"), else `keyName` (the platform's name of the key)
+// or, when that is empty, `nameArgument` (the value the name was asked for) as "%#0x".
 std::string FormatKeyText(std::uint16_t key, const std::string& keyName,
                           std::uint32_t nameArgument);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -51,6 +52,7 @@ HWND PlayerCore::AttachWindow(HWND hostWindow) {
     INITCOMMONCONTROLSEX classes{sizeof classes, kCommonControlClasses};
     InitCommonControlsEx(&classes);
     if (!mainWindow_.Attach(hostWindow, this, MainWindowProcedure)) return nullptr;
+    DragAcceptFiles(hostWindow, TRUE);  // folders, lists and music files dropped on the strip
     CreateControls();
     return controls_.Handle();
 }

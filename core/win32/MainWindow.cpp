@@ -2,9 +2,14 @@
 // window. Each message is handled here first and then passed on to the host.
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <string>
+
 #include "CoreIds.h"
 #include "OffTimer.h"
 #include "PlayerCommands.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "win32/KeyboardHook.h"
 #include "win32/PlayerCore.h"
 
@@ -26,6 +31,9 @@ LRESULT CALLBACK PlayerCore::MainWindowProcedure(HWND window, UINT message, WPAR
                                                  LPARAM lParam) {
     auto* core = reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!core) return SubclassedWindow::PassOnWithoutOwner(window, message, wParam, lParam);
+    if (message == WM_COPYDATA && lParam &&
+        core->OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)))
+        return TRUE;
     core->OnMainWindowMessage(window, message, wParam, lParam);
     LRESULT result = core->mainWindow_.CallOriginal(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) core->mainWindow_.DetachAndForget();
@@ -49,6 +57,9 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             KillTimer(window, TIMER_FADE);
             KillTimer(window, TIMER_HOUSEKEEPING);
             KillTimer(window, TIMER_PLAY_PASS);
+            break;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
             break;
         case WM_NCLBUTTONDBLCLK:
             controller_.OnDoubleClick();
@@ -95,12 +106,14 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
         case MSG_TRAY_NOTIFY:
             OnTrayNotify(static_cast<UINT>(lParam));
             break;
-        case MSG_HOTKEY:
-            for (int command :
-                 CommandsForKey(settings_.keyTable, static_cast<std::uint16_t>(wParam))) {
+        case MSG_HOTKEY: {
+            HotkeyResponse response =
+                RespondToHotkey(settings_.keyTable, static_cast<std::uint16_t>(wParam));
+            for (int command : response.commands)
                 PostMessageA(window, WM_COMMAND, command, 0);
-            }
+            if (response.pause) controller_.PauseIfPlaying();
             break;
+        }
         default:
             if (UINT shellRestarted = TaskbarCreatedMessage();
                 shellRestarted != 0 && message == shellRestarted) {
@@ -108,6 +121,37 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             }
             break;
     }
+}
+
+std::string PlayerCore::PathThatOpens(std::u16string_view path) {
+    if (path.empty()) return {};
+    return TheWin32FileSystem().CodePage932PathThatOpens(path).value_or(std::string());
+}
+
+void PlayerCore::OnDropFiles(HDROP drop) {
+    std::u16string path;
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+        path.resize(length + 1);
+        length = DragQueryFileW(drop, 0, reinterpret_cast<wchar_t*>(path.data()), length + 1);
+        path.resize(length);
+    }
+    DragFinish(drop);
+    if (std::string opens = PathThatOpens(path); !opens.empty()) controller_.LoadPath(opens);
+}
+
+bool PlayerCore::OnCopyData(const COPYDATASTRUCT& data) {
+    if (data.dwData != COPYDATA_OPEN_PATH) return false;
+    if (!data.lpData || data.cbData % 2 != 0 || data.cbData > COPYDATA_MAX_PATH_BYTES) return true;
+    std::u16string path(static_cast<const char16_t*>(data.lpData), data.cbData / 2);
+    path.resize(std::char_traits<char16_t>::length(path.c_str()));  // up to a terminator
+    std::string opens = PathThatOpens(path);
+    if (opens.empty()) return true;
+    if (started_)
+        controller_.OpenPath(opens);
+    else
+        pathAtStart_ = std::move(opens);
+    return true;
 }
 
 void PlayerCore::CheckOffTimerNow() {

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "CoreIds.h"
 #include "FileDialogFilters.h"
@@ -57,8 +58,8 @@ PlayerCore::PlayerCore(Clock& clock, PowerControl& power)
                                        .media = &mediaEngine_,
                                        .mml = &mmlBridge_,
                                        .ogg = &oggPlayer_,
-                                        .smf = &smfConverter_,
-                                        .flacOpus = &flacOpusPlayer_}),
+                                       .smf = &smfConverter_,
+                                       .flacOpus = &flacOpusPlayer_}),
       playback_(playbackControl_),
       titleReader_(
           [this](const std::string& path, std::string& title) {
@@ -144,6 +145,12 @@ void PlayerCore::Start(const char* title, int iconId) {
     liveList_.smfConversionFile = settings_.SmfkConfigFile;
     PublishHotkeyTarget(main, MSG_HOTKEY);
     InstallKeyboardHook();
+    started_ = true;
+    // A path given to the program comes first; one that names nothing falls back.
+    if (std::string path = std::exchange(pathAtStart_, {});
+        !path.empty() && controller_.LoadPath(path)) {
+        return;
+    }
     if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
         std::string newest = settings_.loadHistory.front();  // stays in the history
         controller_.RequestLoad(newest, settings_.LastPlayFile);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -75,6 +77,14 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     static INT_PTR CALLBACK VolumePopupProcedure(HWND, UINT, WPARAM, LPARAM);
 
     void OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_DROPFILES: the first path dropped loads (PlayerController::LoadPath).
+    void OnDropFiles(HDROP drop);
+    // WM_COPYDATA: true for a path handed over (COPYDATA_OPEN_PATH), which loads as if
+    // dropped but waits for a load under way; one that arrives before Start is what Start
+    // loads.
+    bool OnCopyData(const COPYDATASTRUCT& data);
+    // A UTF-16 path as a code page 932 path that opens; empty when there is none.
+    static std::string PathThatOpens(std::u16string_view path);
     LRESULT OnControlsMessage(HWND strip, UINT message, WPARAM wParam, LPARAM lParam);
     void OnComboNotification(HWND strip, int code);
     void JumpToFolderGroup(int wheelDelta);
@@ -147,6 +157,8 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     // key table.
     Settings settings_;
     Playlist stagingList_;              // filled by the loader worker
+    bool started_ = false;              // Start has run
+    std::string pathAtStart_;           // handed over before Start: loaded instead of the history
     std::uint8_t offTimerEnabled_ = 0;  // the off-timer: set by the options page only
     int offTimerHour_ = 0;
     int offTimerMinute_ = 0;

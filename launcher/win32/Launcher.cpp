@@ -10,12 +10,17 @@
 namespace hgf::launcher {
 
 int RunLauncher(HINSTANCE instance, CoreFactory createCore) {
+    const std::wstring path = CommandLinePath();
     const InstanceClaim claim = ClaimSingleInstance();  // kept until the program ends
-    if (claim.anotherCopyRuns && !AskStartAnyway()) return 0;
-    return RunPlayer(instance, createCore);
+    if (claim.anotherCopyRuns) {
+        // A path goes to the copy that runs; this one ends without asking.
+        if (!path.empty() && HandPathToRunningCopy(path)) return 0;
+        if (!AskStartAnyway()) return 0;
+    }
+    return RunPlayer(instance, createCore, path);
 }
 
-int RunPlayer(HINSTANCE instance, CoreFactory createCore) {
+int RunPlayer(HINSTANCE instance, CoreFactory createCore, const std::wstring& pathToOpen) {
     InitCommonControls();
 
     // Declared in reverse order of release: the core goes last.
@@ -25,7 +30,7 @@ int RunPlayer(HINSTANCE instance, CoreFactory createCore) {
     if (!resources.Complete()) return 0;
     const WindowClassRegistration windowClass(instance, resources.icon.get());
     if (!windowClass.Registered()) return 0;
-    LauncherWindow window(*core, instance, resources);
+    LauncherWindow window(*core, instance, resources, pathToOpen);
     if (!window.Create()) return 0;
 
     MSG message{};

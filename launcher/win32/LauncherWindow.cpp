@@ -9,6 +9,7 @@
 #include "launcher/LauncherResources.h"
 #include "win32/AboutPage.h"
 #include "win32/ItemPainter.h"
+#include "win32/SingleInstance.h"
 
 namespace hgf::launcher {
 
@@ -69,8 +70,8 @@ WindowClassRegistration::~WindowClassRegistration() {
 }
 
 LauncherWindow::LauncherWindow(IHarrowgladeforteCore& core, HINSTANCE instance,
-                               const LauncherResources& resources)
-    : core_(core), instance_(instance), resources_(resources) {}
+                               const LauncherResources& resources, std::wstring pathToOpen)
+    : core_(core), instance_(instance), pathToOpen_(std::move(pathToOpen)), resources_(resources) {}
 
 LauncherWindow::~LauncherWindow() {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
@@ -175,6 +176,8 @@ LRESULT LauncherWindow::OnCreate() {
     SetWindowPos(window_, nullptr, placement.x, placement.y, placement.width, placement.height,
                  SWP_NOACTIVATE | SWP_NOZORDER);
     SetTimer(window_, kBlinkTimerId, kBlinkIntervalMs, nullptr);
+    // The core, which subclassed the window, takes the path as it takes one from another copy.
+    if (!pathToOpen_.empty()) SendPathToOpen(window_, pathToOpen_, 0);
     core_.Start(HGF_PRODUCT_TITLE, IDI_PROGRAM);
     return 0;
 }

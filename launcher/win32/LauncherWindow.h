@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "CoreIds.h"
 #include "LauncherRules.h"
@@ -45,9 +46,11 @@ class LauncherWindow {
   public:
     static constexpr const char* kClassName = kMainWindowClass;  // the hook posts only to it
 
-    // The core and the resources must outlive the window.
+    // The core and the resources must outlive the window. `pathToOpen` (a full path, or
+    // empty) is handed to the core before Start, which then loads it instead of the newest
+    // history entry.
     LauncherWindow(IHarrowgladeforteCore& core, HINSTANCE instance,
-                   const LauncherResources& resources);
+                   const LauncherResources& resources, std::wstring pathToOpen = {});
     ~LauncherWindow();  // destroys the window if it still exists
     LauncherWindow(const LauncherWindow&) = delete;
     LauncherWindow& operator=(const LauncherWindow&) = delete;
@@ -77,6 +80,7 @@ class LauncherWindow {
 
     IHarrowgladeforteCore& core_;
     HINSTANCE instance_;
+    std::wstring pathToOpen_;
     const LauncherResources& resources_;
     HWND window_ = nullptr;
     HWND strip_ = nullptr;     // the core's controls strip, from AttachWindow

@@ -282,6 +282,7 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     for (int command = CMD_FIRST; command <= CMD_LAST; ++command)
         controller.Command(command);
     controller.OnDoubleClick();
+    controller.PauseIfPlaying();
 
     EXPECT_EQ(playback.toggles, 0);
     EXPECT_EQ(playback.started.size(), 1u);
@@ -305,6 +306,60 @@ TEST_F(PlayerControllerTest, WhileLoadingOnlyModesAndWindowCommandsWork) {
     EXPECT_EQ(playback.toggles, 2);
     controller.Command(CMD_SAVE_PLAYLIST);
     EXPECT_TRUE(fs.Contents("C:\\saved.m3u"));
+}
+
+// Drops and paths handed to the program: a folder or a list loads as chosen, a music file
+// loads its folder and starts at that file; nothing loads during a load.
+TEST_F(PlayerControllerTest, LoadPathTakesFoldersListsAndMusicFiles) {
+    fs.AddFile("C:\\Lists\\two.m3u", "C:\\Other\\y.ogg\r\nC:\\Music\\c.ogg\r\n");
+    fs.AddFile("C:\\root.ogg");
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\root.ogg"), (LoadSource{"C:\\", "C:\\root.ogg"}));
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\Music\\"), (LoadSource{"C:\\Music\\", ""}));
+    EXPECT_EQ(LoadSourceOfPath(fs, "C:\\Music\\none.ogg"), std::nullopt);
+    live.SetPlayMode(PLAY_MODE_LIST_ORDER);
+    struct Case {
+        const char* path;
+        const char* source;
+        const char* started;
+    };
+    for (const Case& c : {Case{"C:\\Other", "C:\\Other", "C:\\Other\\x.ogg"},
+                          Case{"C:\\Lists\\two.m3u", "C:\\Lists\\two.m3u", "C:\\Other\\y.ogg"},
+                          Case{"C:\\Music\\c.ogg", "C:\\Music", "C:\\Music\\c.ogg"}}) {
+        ASSERT_TRUE(controller.LoadPath(c.path)) << c.path;
+        DeliverListReady();
+        EXPECT_EQ(live.SourcePath(), c.source);
+        EXPECT_EQ(playback.started.back(), c.started);
+        EXPECT_EQ(loadHistory.front(), c.source);
+    }
+    EXPECT_FALSE(controller.LoadPath("C:\\nowhere"));
+    controller.RequestLoad("C:\\Other", {});  // its completion is held back
+    EXPECT_FALSE(controller.LoadPath("C:\\Lists\\two.m3u"));
+    DeliverListReady();
+    EXPECT_EQ(messenger.Count(), delivered);  // no other load ran
+    EXPECT_EQ(live.SourcePath(), "C:\\Other");
+
+    // A path handed over by another copy during a load waits for it instead.
+    controller.RequestLoad("C:\\Other", {});
+    controller.OpenPath("C:\\Music\\b.ogg");
+    DeliverListReady();
+    DeliverListReady();
+    EXPECT_EQ(live.SourcePath(), "C:\\Music");
+    EXPECT_EQ(playback.started.back(), "C:\\Music\\b.ogg");
+}
+
+// The Stop media key: it pauses, and never resumes what is paused or stopped.
+TEST_F(PlayerControllerTest, PauseIfPlayingOnlyEverPauses) {
+    controller.PauseIfPlaying();  // nothing plays yet
+    Load("C:\\Music", "C:\\Music\\a.ogg");
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    EXPECT_EQ(playback.toggles, 1);
+    controller.Command(CMD_PLAY_PAUSE);
+    controller.PauseIfPlaying();
+    EXPECT_FALSE(live.playing);
+    EXPECT_EQ(playback.toggles, 3);
 }
 
 TEST_F(PlayerControllerTest, SkipInRepeatModeMovesOnAndKeepsRepeating) {

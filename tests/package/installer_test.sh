@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The installer under Wine, in the fresh prefix (after the zip test):
 #   1. setup.exe /S installs the zip's folder into %LOCALAPPDATA%\Programs\Harrowgladeforte
-#      with the Start-menu shortcuts and the Uninstall values; the install time is printed;
+#      with the Start-menu shortcuts, the Uninstall values and the verb "Harrowgladeforte で再生"
+#      on folders and list files; the install time is printed;
 #   2. the installed program starts and plays a folder of Ogg files;
 #   3. setup.exe /S again, while it plays: it closes the program (which saves its
 #      settings) and installs over it, keeping the INI;
 #   4. uninstall.exe /S while the program runs: it closes it and removes the program files,
-#      the shortcuts and the registry key, and keeps the INI.
+#      the shortcuts, the registry key and the verbs, and keeps the INI.
 set -euo pipefail
 source "$(dirname "$0")/package_test_lib.sh"
 use_fresh_prefix
@@ -69,6 +70,25 @@ values=$(HGF_NO_SOUND=1 wine_run reg query "$key" 2>/dev/null | tr -d '\r')
   fail "DisplayIcon is $(uninstall_value DisplayIcon)"
 [ "$(uninstall_value UninstallString)" = "\"$windows_app\\uninstall.exe\"" ] ||
   fail "UninstallString is $(uninstall_value UninstallString)"
+# The default value of the key HKCU\Software\Classes\$1 in $classes, as reg printed the
+# user's classes (in the ANSI code page, 932 here, where the default value is "(既定)").
+class_value() {
+  key="HKEY_CURRENT_USER\\Software\\Classes\\$1" LC_ALL=C awk '
+    /^HKEY/ { found = ($0 == ENVIRON["key"]); next }
+    found && sub(/^ *\([^)]*\) *REG_SZ */, "") { print; exit }' <<<"$classes"
+}
+read_classes() {
+  classes=$(HGF_NO_SOUND=1 wine_run reg query 'HKCU\Software\Classes' /s 2>/dev/null | tr -d '\r')
+  [ -n "$classes" ] || fail "reg printed no classes"
+}
+verb_classes=(Directory SystemFileAssociations\\.{spl,spf,spt,m3u,m3u8,asx,pls})
+read_classes
+for class in "${verb_classes[@]}"; do
+  verb=$(class_value "$class\\shell\\Harrowgladeforte\\command")
+  [ "$verb" = "\"$windows_app\\Harrowgladeforte.exe\" \"%1\"" ] || fail "the verb on $class runs: $verb"
+done
+text=$(class_value 'Directory\shell\Harrowgladeforte' | iconv -f CP932 -t UTF-8)
+[ "$text" = "Harrowgladeforte で再生" ] || fail "the verb on folders reads: $text"
 size=$(($(uninstall_value EstimatedSize)))
 installed=$(du -sk --apparent-size "$app" | cut -f1)
 echo "EstimatedSize $size KiB, installed $installed KiB"
@@ -101,4 +121,6 @@ left=$(cd "$app" && find . -mindepth 1 | sort | tr '\n' ' ')
 [ "$left" = "./Harrowgladeforte.ini " ] || fail "left in the program folder: $left"
 [ ! -e "$menu" ] || fail "the Start-menu folder is still there"
 ! HGF_NO_SOUND=1 wine_run reg query "$key" >/dev/null 2>&1 || fail "the Uninstall key is still there"
+read_classes
+! grep -q 'shell\\Harrowgladeforte$' <<<"$classes" || fail "a verb is still there"
 echo "package installer under Wine: ok"

@@ -211,5 +211,37 @@ TEST(KeyAssignment, LookupAndKeyText) {
     EXPECT_EQ(FormatKeyText(0x0FF, "", 0), "0");
 }
 
+// Media keys work without being set up; a binding on the key page takes the key instead,
+// and the key text names them whatever the platform calls them.
+TEST(KeyAssignment, MediaKeysActUnlessBoundAndShowTheirNames) {
+    KeyTable table = DefaultKeyTable();
+    table[1].key = KEY_MEDIA_NEXT_TRACK;                  // e_Mode_Normal
+    table[2].key = KEY_MOD_SHIFT | KEY_MEDIA_PLAY_PAUSE;  // e_Mode_Repert
+    struct Case {
+        std::uint16_t key;
+        const char* platformName;
+        HotkeyResponse response;
+        const char* text;
+    };
+    const Case cases[] = {
+        {KEY_MEDIA_PLAY_PAUSE, "", {{CMD_PLAY_PAUSE}, false}, "Play/Pause"},
+        {KEY_MOD_CTRL | KEY_MEDIA_PLAY_PAUSE, "", {{CMD_PLAY_PAUSE}, false}, "Ctrl + Play/Pause"},
+        {KEY_MOD_SHIFT | KEY_MEDIA_PLAY_PAUSE,
+         "",
+         {{CMD_MODE_REPEAT}, false},
+         "Shift + Play/Pause"},
+        {KEY_MEDIA_NEXT_TRACK, "Next", {{CMD_MODE_NORMAL}, false}, "Next Track"},
+        {KEY_MOD_ALT | KEY_MEDIA_NEXT_TRACK, "", {{CMD_SKIP}, false}, "Alt + Next Track"},
+        {KEY_MEDIA_PREV_TRACK, "", {{CMD_PREV_PLAY}, false}, "Previous Track"},
+        {KEY_MEDIA_STOP, "", {{}, true}, "Stop"},
+        {0x279, "F10", {{CMD_PLAY_PAUSE}, false}, "Ctrl + F10"},  // its bindings only
+        {0x0B4, "Mail", {{}, false}, "Mail"},  // a media key of another kind does nothing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RespondToHotkey(table, c.key), c.response) << std::hex << c.key;
+        EXPECT_EQ(FormatKeyText(c.key, c.platformName, 0x220000), c.text) << std::hex << c.key;
+    }
+}
+
 }  // namespace
 }  // namespace hgf

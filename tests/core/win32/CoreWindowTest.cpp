@@ -9,10 +9,12 @@
 #include <dlgs.h>
 #include <mmsystem.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -531,6 +533,68 @@ TEST_F(CoreWindowTest, HotKeysPostTheirCommands) {
     EXPECT_TRUE(IsWindowVisible(window_));
     PostMessageA(window_, MSG_HOTKEY, VK_F12, 0);  // e_WindowShow_Hide by default
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window_); }, 2000));
+}
+
+// What Explorer hands the window when files are dropped on it: a DROPFILES block in movable
+// global memory, wide paths each ended by a 0, and one more 0 after the last.
+HGLOBAL DropBlock(const std::vector<std::string>& paths) {
+    std::wstring names;
+    for (const std::string& path : paths)
+        names += std::wstring(path.begin(), path.end()) + L'\0';
+    names += L'\0';
+    const SIZE_T bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    std::memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    return block;
+}
+
+TEST_F(CoreWindowTest, DroppedFoldersListsAndMusicFilesLoadButNotDuringALoad) {
+    WriteTonesAndResumeIni();
+    const std::string other = folder_ + "\\other";
+    std::filesystem::create_directories(other);
+    ASSERT_TRUE(test::WriteToneOgg(other + "\\c.ogg", 550, 3));
+    const std::string list = folder_ + "\\list.m3u";
+    std::ofstream(list, std::ios::binary) << music_ << "\\a.ogg\r\n";
+    auto currentPath = [&] { return core_->GetItemPath(core_->GetCurrentIndex()); };
+    auto drop = [&](const std::string& path) {
+        SendMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(DropBlock({path})), 0);
+    };
+
+    Open();  // Start loads the newest history entry; its worker waits for our loop
+    ASSERT_EQ(core_->GetStatusText(), kSearching);
+    EXPECT_TRUE(GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    drop(other);
+    ASSERT_TRUE(WaitUntilPlaying());
+    EXPECT_EQ(currentPath(), music_ + "\\a.ogg");
+    Pump(300);
+    EXPECT_EQ(currentPath(), music_ + "\\a.ogg");  // the drop during the load was let go
+
+    struct Step {
+        std::string dropped, playing;
+        int rows;
+    };
+    for (const Step& step :
+         {Step{other, other + "\\c.ogg", 2}, Step{music_ + "\\b.ogg", music_ + "\\b.ogg", 3},
+          Step{list, music_ + "\\a.ogg", 1}}) {
+        drop(step.dropped);
+        EXPECT_TRUE(PumpUntil([&] { return currentPath() == step.playing && core_->IsPlaying(); }))
+            << step.dropped << " -> " << currentPath();
+        EXPECT_EQ(core_->GetItemCount(), step.rows) << step.dropped;
+    }
+
+    // The same path handed over by another copy of the program.
+    const std::wstring wide(other.begin(), other.end());
+    COPYDATASTRUCT data{COPYDATA_OPEN_PATH, static_cast<DWORD>(wide.size() * sizeof(wchar_t)),
+                        const_cast<wchar_t*>(wide.data())};
+    EXPECT_EQ(SendMessageA(window_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data)), TRUE);
+    EXPECT_TRUE(PumpUntil([&] { return currentPath() == other + "\\c.ogg"; }));
+    Close();
+    EXPECT_EQ(IniValue("Histry0"), other);
+    EXPECT_EQ(IniValue("Histry1"), list);
 }
 
 TEST_F(CoreWindowTest, MovesAreStoredAndTheDefaultPlaceRestored) {

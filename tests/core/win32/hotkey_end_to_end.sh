@@ -3,7 +3,9 @@
 # plays an MP3 file through VBMP3.dll beside it; a small window of another program, in a
 # folder of its own without any of our DLLs, takes the focus; xdotool presses Ctrl+F10, the
 # default key of "再生・一時停止". The core's keyboard hook, loaded into that program,
-# tells the player: it pauses. The focused program still receives the key.
+# tells the player: it pauses. The focused program still receives the key. Then the media
+# keys, set up nowhere: Play/Pause resumes, Stop pauses, Play/Pause resumes again; Next
+# Track, bound to "アプリケーションを終了" on the key page, ends the player instead of skipping.
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
 source "$HGF_SOURCE_DIR/scripts/xvfb.sh"
@@ -22,12 +24,14 @@ write_ini "$dir/CoreTestHost.ini" <<INI
 Histry0=$music
 LastPlayFile=$music\\01 tone.mp3
 PlayListMode=0
+e_Exit=176
 INI
 
-# Waits up to $2 tenths of a second for a line matching $1 in the log file $3.
+# Waits up to $2 tenths of a second for a line matching $1 in the log file $3 (for $4 such
+# lines, when given).
 wait_for_line() {
   for _ in $(seq "$2"); do
-    [ -f "$3" ] && tr -d '\r' <"$3" | grep -q "$1" && return 0
+    [ -f "$3" ] && [ "$(tr -d '\r' <"$3" | grep -c "$1")" -ge "${4:-1}" ] && return 0
     sleep 0.1
   done
   return 1
@@ -52,6 +56,22 @@ xdotool windowfocus --sync "$xwindow"
 xdotool keydown ctrl keydown F10 keyup F10 keyup ctrl
 paused=0
 wait_for_line '^[0-9]* current 1 playing 0 ' 100 "$dir/host.log" && paused=1
+# Presses the key $1, then waits for $3 log lines matching $2.
+media_step() {
+  xdotool key "$1"
+  wait_for_line "$2" 100 "$dir/host.log" "$3"
+}
+media=not-reached
+if [ $paused = 1 ]; then
+  playing='^[0-9]* current 1 playing 1 '
+  media=play && media_step XF86AudioPlay "$playing" 2 &&
+    media=stop && media_step XF86AudioStop '^[0-9]* current 1 playing 0 ' 2 &&
+    media=second-stop && xdotool key XF86AudioStop && sleep 1 &&
+    [ "$(tr -d '\r' <"$dir/host.log" | grep -c "$playing")" = 2 ] &&
+    media=play-again && media_step XF86AudioPlay "$playing" 3 &&
+    media=bound-next && media_step XF86AudioNext '^[0-9]* message loop ended' 1 &&
+    media=done || :
+fi
 touch "$dir/stop"
 wait "$witness" || fail "the other program ended with an error"
 wait "$host" || fail "the host ended with an error"
@@ -61,6 +81,7 @@ tr -d '\r' <"$dir/witness.log" | sed 's/^/other program: /'
 grep -q 'VBMP3.dll loaded' <(tr -d '\r' <"$dir/host.log") ||
   fail "the player did not load VBMP3.dll"
 [ $paused = 1 ] || fail "the hot key did not pause the player"
+[ "$media" = done ] || fail "the media keys failed at the step: $media"
 tr -d '\r' <"$dir/witness.log" | grep -q '^down 79$' || fail "the other program did not get F10"
 tr -d '\r' <"$dir/witness.log" | grep -q '^up 79$' || fail "the other program did not get F10's release"
 tr -d '\r' <"$dir/witness.log" | grep -q '^core library loaded$' ||

@@ -428,6 +428,12 @@ TEST_F(OptionsPagesTest, KeyCaptureBindsTheSelectedRowAndTheDefaultsComeBack) {
         EXPECT_EQ(RowText(list, 27, 1), KeyName(VK_F12));
         EXPECT_EQ(RowText(list, 30, 1), "Ctrl + " + KeyName(VK_NUMPAD0));
 
+        // A media key shows its own name, whatever the platform calls it.
+        SelectRow(list, 1);
+        Key(list, WM_KEYDOWN, VK_MEDIA_NEXT_TRACK);
+        Key(list, WM_KEYUP, VK_MEDIA_NEXT_TRACK);
+        EXPECT_EQ(RowText(list, 1, 1), "Next Track");
+
         // A plain key on row 2, then OK writes the rows into the key table.
         SelectRow(list, 2);
         Key(list, WM_KEYDOWN, 'R');
@@ -435,6 +441,7 @@ TEST_F(OptionsPagesTest, KeyCaptureBindsTheSelectedRowAndTheDefaultsComeBack) {
         PropSheet_PressButton(sheet, PSBTN_OK);
     });
     KeyTable expected = DefaultKeyTable();
+    expected[1].key = VK_MEDIA_NEXT_TRACK;
     expected[2].key = 'R';
     EXPECT_EQ(settings_.keyTable, expected);
 }
