@@ -40,6 +40,11 @@ class StreamPlayer : public StreamEngine, private PcmSource {
     // Applies to samples decoded from now on; values outside 0.0..1.0 are ignored.
     void SetGain(float gain) override;
     bool Finished() override;
+    // The samples before `ms` are decoded and dropped on the feeder thread as it begins;
+    // a position past the stream's end ends the stream at once.
+    bool SeekMs(std::int64_t ms) override;
+    // The sound queued so far, less the buffers the device has not played yet.
+    std::int64_t PositionMs() override;
 
     // Buffers written to the device and not yet reported played (for tests).
     int QueuedBuffers() const { return feeder_.QueuedBuffers(); }
@@ -53,12 +58,19 @@ class StreamPlayer : public StreamEngine, private PcmSource {
 
   private:
     Fill Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled) override;
+    // Decodes and drops the frames before the start position, with `block` as scratch.
+    StreamDecoder::Status SkipToStart(std::uint8_t* block, std::uint32_t capacity);
 
     FileSystem& files_;
     WaveOutput& output_;
     std::unique_ptr<StreamDecoder> decoder_;  // used by the feeder thread while it runs
     WaveFeeder feeder_;
     std::atomic<float> gain_{1.0f};  // written by the caller, read by the feeder
+    std::uint32_t frameBytes_ = 0;   // of the open stream's output
+    std::uint32_t bufferFrames_ = 0;
+    std::uint64_t startFrame_ = 0;              // where the playback began
+    std::uint64_t skipFrames_ = 0;              // still to drop (feeder thread once running)
+    std::atomic<std::uint64_t> framesKept_{0};  // queued after the start position
 };
 
 }  // namespace hgf

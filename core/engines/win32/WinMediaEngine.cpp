@@ -169,6 +169,24 @@ void WinMediaEngine::CancelWait() {
     if (cancelWait_) SetEvent(cancelWait_);
 }
 
+bool WinMediaEngine::SeekMs(std::int64_t ms) {
+    // The graph's default time format: units of 100 ns.
+    LONGLONG duration = 0;
+    if (mciMode_ || !mediaSeeking_ || ms <= 0 || FAILED(mediaSeeking_->GetDuration(&duration)))
+        return false;
+    LONGLONG position = ms * 10000;
+    if (position >= duration) return false;
+    return SUCCEEDED(mediaSeeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
+                                                 AM_SEEKING_NoPositioning));
+}
+
+std::int64_t WinMediaEngine::PositionMs() {
+    LONGLONG position = 0;
+    if (mciMode_ || !mediaSeeking_ || FAILED(mediaSeeking_->GetCurrentPosition(&position)))
+        return -1;
+    return position / 10000;
+}
+
 std::optional<long> WinMediaEngine::GraphVolume() const {
     long volume = 0;
     if (mciMode_ || !basicAudio_ || FAILED(basicAudio_->get_Volume(&volume))) return std::nullopt;

@@ -52,6 +52,11 @@ class WinMediaEngine final : public MediaEngine {
     // hears of it through MM_MCINOTIFY). COM is initialised on the calling thread meanwhile.
     bool WaitForCompletion() override;
     void CancelWait() override;
+    // DirectShow mode: moves the graph's position (false at or past the file's end). MCI
+    // mode: false (the file plays from its start).
+    bool SeekMs(std::int64_t ms) override;
+    // DirectShow mode: the graph's position; MCI mode: -1.
+    std::int64_t PositionMs() override;
 
     // True when the file is open through MCI, or DirectShow was not available.
     bool InMciMode() const { return mciMode_; }
