@@ -27,6 +27,8 @@ bool Mp3Player::Open(const std::string& path, std::function<void()> onPlayedOut)
     WaveFeeder::Options options;
     options.bufferBytes = BufferBytes(format);
     options.onPlayedOut = std::move(onPlayedOut);
+    position_.Reset(format.samplesPerSecond, format.blockAlign,
+                    options.bufferBytes / format.blockAlign);
     if (!feeder_.Open(format, *this, options)) {
         Close();
         return false;
@@ -56,9 +58,33 @@ void Mp3Player::Close() {
     stream_.Close();
 }
 
+bool Mp3Player::StartAt(std::int64_t ms) {
+    if (!IsOpen() || ms <= 0) return false;
+    const std::optional<std::int64_t> length = stream_.LengthInSamples();
+    if (length && ms >= *length * 1000 / stream_.Rate()) return false;
+    position_.StartAt(ms);  // the feeder thread starts with Play, after this
+    return true;
+}
+
+std::int64_t Mp3Player::PositionMs() const {
+    return IsOpen() ? position_.Ms(feeder_.QueuedBuffers()) : -1;
+}
+
 PcmSource::Fill Mp3Player::Decode(std::uint8_t* block, std::uint32_t capacity,
                                   std::uint32_t& filled) {
-    const Mp3Stream::DecodeStatus status = stream_.Decode(block, capacity, filled, left_, right_);
+    using Status = Mp3Stream::DecodeStatus;
+    Status status = Status::kFull;
+    if (position_.Dropping())
+        status = position_.DropUntilStart(
+            block + filled, capacity - filled, Status::kFull,
+            [&](std::uint8_t* scratch, std::uint32_t bytes, std::uint32_t& dropped) {
+                return stream_.Decode(scratch, bytes, dropped, 0, 0);
+            });
+    if (status == Status::kFull) {
+        const std::uint32_t before = filled;
+        status = stream_.Decode(block, capacity, filled, left_, right_);
+        position_.Kept(filled - before);
+    }
     return status == Mp3Stream::DecodeStatus::kEnded ? Fill::kEnded : Fill::kQueue;
 }
 

@@ -28,11 +28,8 @@ bool StreamPlayer::Open(const std::string& path) {
     const PcmFormat format = PcmFormat::Pcm16(decoder_->Channels(), decoder_->Rate());
     WaveFeeder::Options options;
     options.bufferBytes = BufferBytes(format);
-    frameBytes_ = format.blockAlign;
-    bufferFrames_ = options.bufferBytes / format.blockAlign;
-    startFrame_ = 0;
-    skipFrames_ = 0;
-    framesKept_ = 0;
+    position_.Reset(format.samplesPerSecond, format.blockAlign,
+                    options.bufferBytes / format.blockAlign);
     if (!feeder_.Open(format, *this, options)) {
         Close();
         return false;
@@ -64,42 +61,28 @@ bool StreamPlayer::Finished() {
 
 bool StreamPlayer::SeekMs(std::int64_t ms) {
     if (!decoder_ || ms <= 0) return false;
-    startFrame_ = static_cast<std::uint64_t>(ms) * decoder_->Rate() / 1000;
-    skipFrames_ = startFrame_;  // the feeder thread starts with Start, after this
+    position_.StartAt(ms);  // the feeder thread starts with Start, after this
     return true;
 }
 
 std::int64_t StreamPlayer::PositionMs() {
-    if (!decoder_) return -1;
-    const std::uint64_t unplayed =
-        static_cast<std::uint64_t>(std::max(0, feeder_.QueuedBuffers())) * bufferFrames_;
-    const std::uint64_t kept = framesKept_.load();
-    const std::uint64_t frame = startFrame_ + (kept > unplayed ? kept - unplayed : 0);
-    return static_cast<std::int64_t>(frame * 1000 / decoder_->Rate());
-}
-
-StreamDecoder::Status StreamPlayer::SkipToStart(std::uint8_t* block, std::uint32_t capacity) {
-    const std::uint32_t blockFrames = capacity / frameBytes_;
-    while (skipFrames_ > 0) {
-        const auto frames =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(blockFrames, skipFrames_));
-        std::uint32_t dropped = 0;
-        const StreamDecoder::Status status =
-            decoder_->Decode(block, frames * frameBytes_, dropped, 0.0f);
-        skipFrames_ -= std::min<std::uint64_t>(skipFrames_, dropped / frameBytes_);
-        if (status != StreamDecoder::Status::kFull) return status;
-    }
-    return StreamDecoder::Status::kFull;
+    return decoder_ ? position_.Ms(feeder_.QueuedBuffers()) : -1;
 }
 
 PcmSource::Fill StreamPlayer::Decode(std::uint8_t* block, std::uint32_t capacity,
                                      std::uint32_t& filled) {
-    StreamDecoder::Status status = StreamDecoder::Status::kFull;
-    if (skipFrames_ > 0) status = SkipToStart(block + filled, capacity - filled);
-    if (status == StreamDecoder::Status::kFull) {
+    using Status = StreamDecoder::Status;
+    Status status = Status::kFull;
+    if (position_.Dropping())
+        status = position_.DropUntilStart(
+            block + filled, capacity - filled, Status::kFull,
+            [&](std::uint8_t* scratch, std::uint32_t bytes, std::uint32_t& dropped) {
+                return decoder_->Decode(scratch, bytes, dropped, 0.0f);
+            });
+    if (status == Status::kFull) {
         const std::uint32_t before = filled;
         status = decoder_->Decode(block, capacity, filled, gain_);
-        framesKept_ += (filled - before) / frameBytes_;
+        position_.Kept(filled - before);
     }
     switch (status) {
         case StreamDecoder::Status::kReadFailed:

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engines/Engines.h"
+#include "engines/FeedPosition.h"
 #include "engines/StreamDecoder.h"
 #include "engines/WaveFeeder.h"
 #include "engines/WaveOutput.h"
@@ -58,19 +59,13 @@ class StreamPlayer : public StreamEngine, private PcmSource {
 
   private:
     Fill Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled) override;
-    // Decodes and drops the frames before the start position, with `block` as scratch.
-    StreamDecoder::Status SkipToStart(std::uint8_t* block, std::uint32_t capacity);
 
     FileSystem& files_;
     WaveOutput& output_;
     std::unique_ptr<StreamDecoder> decoder_;  // used by the feeder thread while it runs
     WaveFeeder feeder_;
     std::atomic<float> gain_{1.0f};  // written by the caller, read by the feeder
-    std::uint32_t frameBytes_ = 0;   // of the open stream's output
-    std::uint32_t bufferFrames_ = 0;
-    std::uint64_t startFrame_ = 0;              // where the playback began
-    std::uint64_t skipFrames_ = 0;              // still to drop (feeder thread once running)
-    std::atomic<std::uint64_t> framesKept_{0};  // queued after the start position
+    FeedPosition position_;          // where the playback began, and how far it has got
 };
 
 }  // namespace hgf

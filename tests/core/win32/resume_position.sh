@@ -2,7 +2,8 @@
 # The program resumes the last track where it stood, under Wine and Xvfb with the capture
 # device, for each file type given (ogg, wav, mp3). The folder holds one file whose tone
 # changes every second (400 Hz in the first, 500 Hz in the second, ...). A first run plays
-# it from the start and is closed by the probe about 3 s later: the INI holds the position
+# it from the start and is closed by the probe about 3 s later (a fast capture device
+# plays more meanwhile, hence the 40 s file): the INI holds the position
 # and the file's stamp. A second run begins with the tone of the stored second. With
 # ResumePosition=false a third run begins with the first tone again.
 #   resume_position.sh TYPE...
@@ -17,7 +18,7 @@ cp "$HGF_BUILD_DIR/bin/Harrowgladeforte.exe" "$HGF_BUILD_DIR/bin/Harrowgladefort
   "$HGF_BUILD_DIR/bin/tonwerkel.dll" "$HGF_BUILD_DIR/bin/libmpg123-0.dll" \
   "$HGF_BUILD_DIR/bin/VBMP3.dll" "$dir/app/"
 ini="$dir/app/Harrowgladeforte.ini"
-seconds=10
+seconds=40
 tone() { echo $((400 + 100 * $1)); }
 
 # steps.wav: $seconds seconds, mono 44100 Hz, one tone per second.
