@@ -72,19 +72,11 @@ std::int64_t Mp3Player::PositionMs() const {
 
 PcmSource::Fill Mp3Player::Decode(std::uint8_t* block, std::uint32_t capacity,
                                   std::uint32_t& filled) {
-    using Status = Mp3Stream::DecodeStatus;
-    Status status = Status::kFull;
-    if (position_.Dropping())
-        status = position_.DropUntilStart(
-            block + filled, capacity - filled, Status::kFull,
-            [&](std::uint8_t* scratch, std::uint32_t bytes, std::uint32_t& dropped) {
-                return stream_.Decode(scratch, bytes, dropped, 0, 0);
-            });
-    if (status == Status::kFull) {
-        const std::uint32_t before = filled;
-        status = stream_.Decode(block, capacity, filled, left_, right_);
-        position_.Kept(filled - before);
-    }
+    const Mp3Stream::DecodeStatus status =
+        position_.Feed(block, capacity, filled, Mp3Stream::DecodeStatus::kFull,
+                       [&](std::uint8_t* to, std::uint32_t bytes, std::uint32_t& done) {
+                           return stream_.Decode(to, bytes, done, left_, right_);
+                       });
     return status == Mp3Stream::DecodeStatus::kEnded ? Fill::kEnded : Fill::kQueue;
 }
 

@@ -26,14 +26,15 @@ class FeedPosition {
         startFrame_ = ms > 0 ? static_cast<std::uint64_t>(ms) * rate_ / 1000 : 0;
         dropFrames_ = startFrame_;
     }
-    bool Dropping() const { return dropFrames_ > 0; }
-    // Feeder thread: decodes with `decode(block, bytes, filled)`, which returns `full`
-    // while the stream goes on, into `scratch` (`capacity` bytes) and drops the frames
-    // until the start. Returns `full`, or the status that ended or interrupted the drop.
+    // Feeder thread: decodes into block[filled..capacity) with `decode(block, capacity,
+    // filled)`, which returns `full` while the stream goes on, and counts what it kept. The
+    // frames before the start are decoded into the free part of the block first and dropped.
+    // Returns what `decode` returned last.
     template <typename Status, typename Decode>
-    Status DropUntilStart(std::uint8_t* scratch, std::uint32_t capacity, Status full,
-                          Decode decode) {
-        const std::uint32_t scratchFrames = capacity / frameBytes_;
+    Status Feed(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled, Status full,
+                Decode decode) {
+        std::uint8_t* scratch = block + filled;
+        const std::uint32_t scratchFrames = (capacity - filled) / frameBytes_;
         while (dropFrames_ > 0 && scratchFrames > 0) {
             const auto frames =
                 static_cast<std::uint32_t>(std::min<std::uint64_t>(scratchFrames, dropFrames_));
@@ -42,10 +43,11 @@ class FeedPosition {
             dropFrames_ -= std::min<std::uint64_t>(dropFrames_, dropped / frameBytes_);
             if (status != full) return status;
         }
-        return full;
+        const std::uint32_t before = filled;
+        const Status status = decode(block, capacity, filled);
+        framesKept_ += (filled - before) / frameBytes_;
+        return status;
     }
-    // Feeder thread: `bytes` of sound went into a buffer for the device.
-    void Kept(std::uint32_t bytes) { framesKept_ += bytes / frameBytes_; }
     // Milliseconds into the stream of the sound played so far, with `queuedBuffers` still
     // at the device.
     std::int64_t Ms(int queuedBuffers) const {

@@ -71,19 +71,11 @@ std::int64_t StreamPlayer::PositionMs() {
 
 PcmSource::Fill StreamPlayer::Decode(std::uint8_t* block, std::uint32_t capacity,
                                      std::uint32_t& filled) {
-    using Status = StreamDecoder::Status;
-    Status status = Status::kFull;
-    if (position_.Dropping())
-        status = position_.DropUntilStart(
-            block + filled, capacity - filled, Status::kFull,
-            [&](std::uint8_t* scratch, std::uint32_t bytes, std::uint32_t& dropped) {
-                return decoder_->Decode(scratch, bytes, dropped, 0.0f);
-            });
-    if (status == Status::kFull) {
-        const std::uint32_t before = filled;
-        status = decoder_->Decode(block, capacity, filled, gain_);
-        position_.Kept(filled - before);
-    }
+    const StreamDecoder::Status status =
+        position_.Feed(block, capacity, filled, StreamDecoder::Status::kFull,
+                       [&](std::uint8_t* to, std::uint32_t bytes, std::uint32_t& done) {
+                           return decoder_->Decode(to, bytes, done, gain_);
+                       });
     switch (status) {
         case StreamDecoder::Status::kReadFailed:
             return Fill::kRetry;
