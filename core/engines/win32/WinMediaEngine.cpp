@@ -4,6 +4,8 @@
 #include <dshow.h>
 #include <mmsystem.h>
 
+#include <utility>
+
 namespace hgf {
 namespace {
 
@@ -25,6 +27,13 @@ bool Query(IGraphBuilder* graph, const GUID& iid, Interface*& pointer) {
 
 std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notifyWindow) {
     return mciSendStringA(command.c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
+}
+
+std::uint32_t WinMciChannel::Query(const std::string& command, std::string& answer) {
+    char text[64] = {};
+    const MCIERROR error = mciSendStringA(command.c_str(), text, sizeof text, nullptr);
+    answer = error == 0 ? text : "";
+    return error;
 }
 
 HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
@@ -71,6 +80,7 @@ void WinMediaEngine::SetUpGraph() {
 }
 
 bool WinMediaEngine::Open(const std::string& path) {
+    mciStartMs_ = 0;
     SetUpGraph();
     if (cancelWait_) ResetEvent(cancelWait_);
     if (!mciMode_) {
@@ -103,7 +113,10 @@ void WinMediaEngine::Play(WindowHandle notifyWindow) {
     if (mciPaused_) mci_.Send(kMciResume, nullptr);  // a device without it resumes on play
     mciPaused_ = false;
     mciNotifyWindow_ = static_cast<HWND>(notifyWindow);
-    if (mci_.Send(kMciPlay, notifyWindow) == 0) {
+    const std::int64_t from = std::exchange(mciStartMs_, 0);
+    const bool played = (from > 0 && mci_.Send(MciPlayFromCommand(from), notifyWindow) == 0) ||
+                        mci_.Send(kMciPlay, notifyWindow) == 0;
+    if (played) {
         mci_.Send(kMciHideWindow, nullptr);
         mci_.Send(kMciVideoOff, nullptr);
     }
@@ -170,6 +183,14 @@ void WinMediaEngine::CancelWait() {
 }
 
 bool WinMediaEngine::SeekMs(std::int64_t ms) {
+    if (mciMode_) {
+        std::string length;
+        if (ms <= 0 || mciDevice_ == 0 || mci_.Send(kMciTimeFormatMs, nullptr) != 0 ||
+            mci_.Query(kMciLength, length) != 0 || ms >= MciNumber(length))
+            return false;
+        mciStartMs_ = ms;
+        return true;
+    }
     // The graph's default time format: units of 100 ns.
     LONGLONG duration = 0;
     if (mciMode_ || !mediaSeeking_ || ms <= 0 || FAILED(mediaSeeking_->GetDuration(&duration)))
@@ -181,6 +202,13 @@ bool WinMediaEngine::SeekMs(std::int64_t ms) {
 }
 
 std::int64_t WinMediaEngine::PositionMs() {
+    if (mciMode_) {
+        std::string position;
+        if (mciDevice_ == 0 || mci_.Send(kMciTimeFormatMs, nullptr) != 0 ||
+            mci_.Query(kMciPosition, position) != 0)
+            return -1;
+        return MciNumber(position);
+    }
     LONGLONG position = 0;
     if (mciMode_ || !mediaSeeking_ || FAILED(mediaSeeking_->GetCurrentPosition(&position)))
         return -1;

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The program resumes the last track where it stood, under Wine and Xvfb with the capture
-# device, for each file type given (ogg, wav, mp3). The folder holds one file whose tone
-# changes every second (400 Hz in the first, 500 Hz in the second, ...). A first run plays
-# it from the start and is closed by the probe about 3 s later (a fast capture device
-# plays more meanwhile, hence the 40 s file): the INI holds the position
-# and the file's stamp. A second run begins with the tone of the stored second. With
-# ResumePosition=false a third run begins with the first tone again.
+# device, for each file type given (ogg, flac, wav, mp3; FLAC goes to the stream player,
+# wave files to the filter graph, which may take Ogg files first). The folder holds one
+# file whose tone changes every second (400 Hz in the first, 500 Hz in the second, ...).
+# A first run plays it from the start and is closed by the probe about 3 s later (a fast
+# capture device plays more meanwhile, hence the 40 s file): the INI holds the position
+# and the file's stamp. A second run begins with the tone of the stored second. For the
+# first type, a third run with ResumePosition=false begins with the first tone again (the
+# setting acts before any engine is chosen).
 #   resume_position.sh TYPE...
 set -euo pipefail
 source "$(dirname "$0")/wine_test_lib.sh"
@@ -54,6 +56,7 @@ for type in "$@"; do
   case "$type" in
     ogg) oggenc -Q -q 4 -o "$music/steps.ogg" "$dir/steps.wav" ;;
     mp3) lame --quiet -b 128 "$dir/steps.wav" "$music/steps.mp3" ;;
+    flac) sox "$dir/steps.wav" "$music/steps.flac" ;;
     wav) cp "$dir/steps.wav" "$music/steps.wav" ;;
     *) fail "unknown type $type" ;;
   esac
@@ -82,6 +85,7 @@ INI
     { [ $((position % 1000)) -ge 850 ] && near "$resumed" "$(tone $((second + 1)))"; } ||
     fail "$type: resumed at $resumed Hz, not the tone of second $second"
 
+  [ "$type" = "$1" ] || continue
   sed -i 's/^ResumePosition=.*/ResumePosition=false\r/' "$ini"
   run_player
   restarted=$(first_tone)
