@@ -195,9 +195,8 @@ bool PlaybackControl::TryStream(StreamEngine& engine, EngineKind kind, const std
     Started(kind);  // before the watcher, which asks for the current stream
     std::int64_t lengthMs = std::max<std::int64_t>(engine.LengthMs(path), -1);
     // A position at or past a known end begins at the start.
-    if (startMs > 0 && (lengthMs < 0 || startMs < lengthMs) && engine.SeekMs(startMs) &&
-        lengthMs >= 0)
-        lengthMs -= startMs;
+    const bool inside = startMs > 0 && (lengthMs < 0 || startMs < lengthMs);
+    if (inside && engine.SeekMs(startMs) && lengthMs >= 0) lengthMs -= startMs;
     if (!StartWatcher(false, lengthMs)) {
         engine.Close();
         Started(ENGINE_NONE);

@@ -193,8 +193,7 @@ bool WinMediaEngine::SeekMs(std::int64_t ms) {
     }
     // The graph's default time format: units of 100 ns.
     LONGLONG duration = 0;
-    if (mciMode_ || !mediaSeeking_ || ms <= 0 || FAILED(mediaSeeking_->GetDuration(&duration)))
-        return false;
+    if (!mediaSeeking_ || ms <= 0 || FAILED(mediaSeeking_->GetDuration(&duration))) return false;
     LONGLONG position = ms * 10000;
     if (position >= duration) return false;
     return SUCCEEDED(mediaSeeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
@@ -210,8 +209,7 @@ std::int64_t WinMediaEngine::PositionMs() {
         return MciNumber(position);
     }
     LONGLONG position = 0;
-    if (mciMode_ || !mediaSeeking_ || FAILED(mediaSeeking_->GetCurrentPosition(&position)))
-        return -1;
+    if (!mediaSeeking_ || FAILED(mediaSeeking_->GetCurrentPosition(&position))) return -1;
     return position / 10000;
 }
 
