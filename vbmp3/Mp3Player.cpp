@@ -42,6 +42,7 @@ void Mp3Player::SetVolume(int left, int right) {
 }
 
 void Mp3Player::Play() {
+    position_.Release();
     feeder_.Run();
 }
 
@@ -62,8 +63,7 @@ bool Mp3Player::StartAt(std::int64_t ms) {
     if (!IsOpen() || ms <= 0) return false;
     const std::optional<std::int64_t> length = stream_.LengthInSamples();
     if (length && ms >= *length * 1000 / stream_.Rate()) return false;
-    position_.StartAt(ms);  // the feeder thread starts with Play, after this
-    return true;
+    return position_.StartAt(ms);  // false once Play has let the feeder run
 }
 
 std::int64_t Mp3Player::PositionMs() const {

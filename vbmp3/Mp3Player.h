@@ -38,7 +38,7 @@ class Mp3Player final : private PcmSource {
     void Restart();
     void Close();
     // Between Open and Play: the playback begins `ms` milliseconds into the file. False
-    // when the position is at or past the file's known end (it then begins at the start).
+    // (nothing changes) when the position is at or past the file's known end, or after Play.
     bool StartAt(std::int64_t ms);
     // Milliseconds into the file of the sound played so far; -1 when none is open.
     std::int64_t PositionMs() const;

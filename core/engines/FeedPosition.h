@@ -20,12 +20,18 @@ class FeedPosition {
         bufferFrames_ = bufferFrames;
         startFrame_ = dropFrames_ = 0;
         framesKept_ = 0;
+        held_ = true;
     }
-    // Before the feeder runs: the playback begins `ms` milliseconds into the stream.
-    void StartAt(std::int64_t ms) {
+    // The playback begins `ms` milliseconds into the stream. False once the feeder has been
+    // let run (the start is then where it was).
+    bool StartAt(std::int64_t ms) {
+        if (!held_) return false;
         startFrame_ = ms > 0 ? static_cast<std::uint64_t>(ms) * rate_ / 1000 : 0;
         dropFrames_ = startFrame_;
+        return true;
     }
+    // On the caller's thread, before the feeder first runs.
+    void Release() { held_ = false; }
     // Feeder thread: decodes into block[filled..capacity) with `decode(block, capacity,
     // filled)`, which returns `full` while the stream goes on, and counts what it kept. The
     // frames before the start are decoded into the free part of the block first and dropped.
@@ -65,6 +71,7 @@ class FeedPosition {
     std::uint32_t bufferFrames_ = 0;
     std::uint64_t startFrame_ = 0;
     std::uint64_t dropFrames_ = 0;  // written before the feeder runs, then by it only
+    bool held_ = true;              // the caller's: no Release since Reset
     std::atomic<std::uint64_t> framesKept_{0};
 };
 

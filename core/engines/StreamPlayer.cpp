@@ -38,6 +38,7 @@ bool StreamPlayer::Open(const std::string& path) {
 }
 
 bool StreamPlayer::Start() {
+    position_.Release();
     feeder_.Run();
     return true;
 }
@@ -61,8 +62,7 @@ bool StreamPlayer::Finished() {
 
 bool StreamPlayer::SeekMs(std::int64_t ms) {
     if (!decoder_ || ms <= 0) return false;
-    position_.StartAt(ms);  // the feeder thread starts with Start, after this
-    return true;
+    return position_.StartAt(ms);  // false once Start has let the feeder run
 }
 
 std::int64_t StreamPlayer::PositionMs() {
