@@ -27,7 +27,10 @@ std::array<std::string, 2> MciVolumeCommands(int attenuation) {
 }
 
 std::string MciPlayFromCommand(std::int64_t ms) {
-    return "play music from " + std::to_string(ms) + " notify";
+    std::string command = "play music from ";  // appended: gcc 12 misreads a chain of +
+    command += std::to_string(ms);
+    command += " notify";
+    return command;
 }
 
 std::int64_t MciNumber(const std::string& answer) {
