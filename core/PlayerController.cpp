@@ -298,6 +298,7 @@ bool PlayerController::ContinuePass() {
     if (outcome != PassOutcome::kStarted) return false;
     std::string& lastPlayFile = parts_.settings.LastPlayFile;
     lastPlayFile = live.GetItem(current).path;
+    parts_.settings.LastPlayPosition = 0;  // until the window reads the playback's position
     PutFirst(parts_.playHistory, lastPlayFile, PLAY_HISTORY_SIZE);
     // The item that was playing when the walk back began stays at the front.
     if (walkingBack) parts_.playHistory.pop_front();

@@ -27,6 +27,8 @@ bool Mp3Player::Open(const std::string& path, std::function<void()> onPlayedOut)
     WaveFeeder::Options options;
     options.bufferBytes = BufferBytes(format);
     options.onPlayedOut = std::move(onPlayedOut);
+    position_.Reset(format.samplesPerSecond, format.blockAlign,
+                    options.bufferBytes / format.blockAlign);
     if (!feeder_.Open(format, *this, options)) {
         Close();
         return false;
@@ -40,6 +42,7 @@ void Mp3Player::SetVolume(int left, int right) {
 }
 
 void Mp3Player::Play() {
+    position_.Release();
     feeder_.Run();
 }
 
@@ -56,9 +59,24 @@ void Mp3Player::Close() {
     stream_.Close();
 }
 
+bool Mp3Player::StartAt(std::int64_t ms) {
+    if (!IsOpen() || ms <= 0) return false;
+    const std::optional<std::int64_t> length = stream_.LengthInSamples();
+    if (length && ms >= *length * 1000 / stream_.Rate()) return false;
+    return position_.StartAt(ms);  // false once Play has let the feeder run
+}
+
+std::int64_t Mp3Player::PositionMs() const {
+    return IsOpen() ? position_.Ms(feeder_.QueuedBuffers()) : -1;
+}
+
 PcmSource::Fill Mp3Player::Decode(std::uint8_t* block, std::uint32_t capacity,
                                   std::uint32_t& filled) {
-    const Mp3Stream::DecodeStatus status = stream_.Decode(block, capacity, filled, left_, right_);
+    const Mp3Stream::DecodeStatus status =
+        position_.Feed(block, capacity, filled, Mp3Stream::DecodeStatus::kFull,
+                       [&](std::uint8_t* to, std::uint32_t bytes, std::uint32_t& done) {
+                           return stream_.Decode(to, bytes, done, left_, right_);
+                       });
     return status == Mp3Stream::DecodeStatus::kEnded ? Fill::kEnded : Fill::kQueue;
 }
 

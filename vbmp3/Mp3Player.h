@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Mp3Stream.h"
+#include "engines/FeedPosition.h"
 #include "engines/WaveFeeder.h"
 #include "engines/WaveOutput.h"
 #include "platform/FileSystem.h"
@@ -36,6 +37,11 @@ class Mp3Player final : private PcmSource {
     void Pause();
     void Restart();
     void Close();
+    // Between Open and Play: the playback begins `ms` milliseconds into the file. False
+    // (nothing changes) when the position is at or past the file's known end, or after Play.
+    bool StartAt(std::int64_t ms);
+    // Milliseconds into the file of the sound played so far; -1 when none is open.
+    std::int64_t PositionMs() const;
 
     bool IsOpen() const { return feeder_.IsOpen(); }
     const Mp3Stream& Stream() const { return stream_; }
@@ -54,6 +60,7 @@ class Mp3Player final : private PcmSource {
     WaveFeeder feeder_;
     std::atomic<int> left_{100};  // written by the caller, read by the feeder
     std::atomic<int> right_{100};
+    FeedPosition position_;
 };
 
 }  // namespace hgf::vbmp3

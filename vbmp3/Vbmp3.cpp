@@ -151,6 +151,21 @@ int32_t VBMP3_CALL vbmp3_close(void) {
     return 1;
 }
 
+int32_t VBMP3_CALL vbmp3_seek(int32_t milliseconds) {
+    Library& library = TheLibrary();
+    std::lock_guard lock(library.mutex);
+    return library.player && library.player->StartAt(milliseconds) ? 1 : 0;
+}
+
+int32_t VBMP3_CALL vbmp3_getPosition(int32_t* milliseconds) {
+    Library& library = TheLibrary();
+    std::lock_guard lock(library.mutex);
+    if (!milliseconds || !library.player || !library.player->IsOpen()) return 0;
+    *milliseconds =
+        static_cast<int32_t>(std::clamp<std::int64_t>(library.player->PositionMs(), 0, INT32_MAX));
+    return 1;
+}
+
 int32_t VBMP3_CALL vbmp3_stopCallback(void) {
     TheLibrary().callback = nullptr;
     return 1;

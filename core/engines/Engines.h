@@ -24,6 +24,12 @@ class Mp3Engine {
     virtual void Restart() = 0;
     // Disarms the end callback, closes the file and frees the engine.
     virtual void Close() = 0;
+    // Between Open and Play: the playback begins `ms` milliseconds into the file. False
+    // (the playback begins at the start) when the position is at or past the file's end
+    // or the engine cannot seek.
+    virtual bool SeekMs(std::int64_t ms) { return false; }
+    // Milliseconds into the open file, or -1 when the engine cannot tell.
+    virtual std::int64_t PositionMs() { return -1; }
 };
 
 // The system's media services (filter graph, or the media control interface).
@@ -41,6 +47,10 @@ class MediaEngine {
     virtual bool WaitForCompletion() = 0;
     // Ends a WaitForCompletion on another thread, and any that starts before the next Open.
     virtual void CancelWait() = 0;
+    // Between Open and Play, as Mp3Engine::SeekMs.
+    virtual bool SeekMs(std::int64_t ms) { return false; }
+    // Milliseconds into the open file, or -1 when the engine cannot tell.
+    virtual std::int64_t PositionMs() { return -1; }
 };
 
 // The MML synthesizer library, loaded for each attempt.
@@ -82,6 +92,12 @@ class StreamEngine {
     virtual std::int64_t LengthMs(const std::string& path) = 0;
     // True once the whole stream has been queued and played.
     virtual bool Finished() = 0;
+    // Between Open and Start: the playback begins `ms` milliseconds into the stream. False
+    // when the engine cannot seek (it then begins at the start).
+    virtual bool SeekMs(std::int64_t ms) { return false; }
+    // Milliseconds into the open stream of the sound played so far, or -1 when the engine
+    // cannot tell.
+    virtual std::int64_t PositionMs() { return -1; }
 };
 
 }  // namespace hgf

@@ -26,4 +26,21 @@ std::array<std::string, 2> MciVolumeCommands(int attenuation) {
             "setaudio music right volume to " + level + " wait"};
 }
 
+std::string MciPlayFromCommand(std::int64_t ms) {
+    std::string command = "play music from ";  // appended: gcc 12 misreads a chain of +
+    command += std::to_string(ms);
+    command += " notify";
+    return command;
+}
+
+std::int64_t MciNumber(const std::string& answer) {
+    if (answer.empty() || answer.size() > 18) return -1;
+    std::int64_t value = 0;
+    for (char c : answer) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 }  // namespace hgf

@@ -20,6 +20,13 @@ inline constexpr char kMciPause[] = "pause music wait";
 // paused device with an immediate success notification instead of one at the end.
 inline constexpr char kMciResume[] = "resume music wait";
 inline constexpr char kMciClose[] = "close music wait";
+// Positions and lengths in milliseconds (sent before each query and each "play from").
+inline constexpr char kMciTimeFormatMs[] = "set music time format milliseconds wait";
+inline constexpr char kMciLength[] = "status music length wait";
+inline constexpr char kMciPosition[] = "status music position wait";
+
+// "play music from <ms> notify".
+std::string MciPlayFromCommand(std::int64_t ms);
 
 // The open command is formatted into a buffer of this many bytes (NUL included).
 inline constexpr std::size_t kMciOpenCommandBytes = 600;
@@ -42,6 +49,11 @@ class MciChannel {
     // Sends `command` without asking for a return string. `notifyWindow` (may be null)
     // receives MM_MCINOTIFY when a "notify" command completes. 0: MCI accepted it.
     virtual std::uint32_t Send(const std::string& command, WindowHandle notifyWindow) = 0;
+    // Sends `command` and keeps its return string in `answer`. 0: MCI accepted it.
+    virtual std::uint32_t Query(const std::string& command, std::string& answer) = 0;
 };
+
+// The number an MCI query answered (decimal digits), or -1.
+std::int64_t MciNumber(const std::string& answer);
 
 }  // namespace hgf

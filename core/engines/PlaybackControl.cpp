@@ -89,12 +89,14 @@ bool PlaybackControl::Play(WindowHandle window, unsigned message, std::uint8_t v
     if (index < 0 || index >= list_.ItemCount() || row.isFolder || row.unplayable) return false;
 
     const std::string& path = row.path;
-    if (engines_.mp3 && !IsWindowsMediaPath(path) && TryMp3(path, volume)) return true;
-    if (engines_.flacOpus && TryStream(*engines_.flacOpus, ENGINE_FLAC_OPUS, path, volume))
+    const std::int64_t startMs = path == startPath_ ? startMs_ : 0;
+    startPath_.clear();
+    if (engines_.mp3 && !IsWindowsMediaPath(path) && TryMp3(path, volume, startMs)) return true;
+    if (engines_.flacOpus && TryStream(*engines_.flacOpus, ENGINE_FLAC_OPUS, path, volume, startMs))
         return true;
-    if (engines_.media && TryMedia(path, volume)) return true;
+    if (engines_.media && TryMedia(path, volume, startMs)) return true;
     if (engines_.mml && list_.mmlPlayTime >= 1 && TryMml(path, volume)) return true;
-    if (engines_.ogg && TryStream(*engines_.ogg, ENGINE_OGG, path, volume)) return true;
+    if (engines_.ogg && TryStream(*engines_.ogg, ENGINE_OGG, path, volume, startMs)) return true;
 
     list_.MarkUnplayable(index);
     return false;
@@ -125,8 +127,9 @@ PassOutcome PlaybackControl::ContinuePass(PlayPass& pass, WindowHandle window, u
     return PassOutcome::kNothingPlayable;
 }
 
-bool PlaybackControl::TryMp3(const std::string& path, std::uint8_t volume) {
+bool PlaybackControl::TryMp3(const std::string& path, std::uint8_t volume, std::int64_t startMs) {
     if (!engines_.mp3->Open(path)) return false;
+    if (startMs > 0) engines_.mp3->SeekMs(startMs);  // past the end it begins at the start
     Started(ENGINE_MP3);
     {
         std::lock_guard lock(mutex_);
@@ -139,7 +142,7 @@ bool PlaybackControl::TryMp3(const std::string& path, std::uint8_t volume) {
     return true;
 }
 
-bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume) {
+bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume, std::int64_t startMs) {
     MediaEngine& media = *engines_.media;
     if (!media.Open(path)) return false;
     EngineKind kind = ENGINE_MEDIA;
@@ -162,6 +165,7 @@ bool PlaybackControl::TryMedia(const std::string& path, std::uint8_t volume) {
     }
     Started(kind);
     ApplyVolume(volume);
+    if (startMs > 0 && kind == ENGINE_MEDIA) media.SeekMs(startMs);
     media.Play(notify_.window);
     SetPlaying(true);
     return true;
@@ -186,10 +190,14 @@ bool PlaybackControl::TryMml(const std::string& path, std::uint8_t volume) {
 }
 
 bool PlaybackControl::TryStream(StreamEngine& engine, EngineKind kind, const std::string& path,
-                                std::uint8_t volume) {
+                                std::uint8_t volume, std::int64_t startMs) {
     if (!engine.Open(path)) return false;
     Started(kind);  // before the watcher, which asks for the current stream
-    if (!StartWatcher(false, std::max<std::int64_t>(engine.LengthMs(path), -1))) {
+    std::int64_t lengthMs = std::max<std::int64_t>(engine.LengthMs(path), -1);
+    // A position at or past a known end begins at the start.
+    const bool inside = startMs > 0 && (lengthMs < 0 || startMs < lengthMs);
+    if (inside && engine.SeekMs(startMs) && lengthMs >= 0) lengthMs -= startMs;
+    if (!StartWatcher(false, lengthMs)) {
         engine.Close();
         Started(ENGINE_NONE);
         return false;
@@ -283,6 +291,25 @@ bool PlaybackControl::TogglePause() {
 
 void PlaybackControl::SetVolume(std::uint8_t volume) {
     ApplyVolume(volume);
+}
+
+void PlaybackControl::StartNextAt(const std::string& path, std::int64_t positionMs) {
+    startPath_ = positionMs > 0 ? path : std::string();
+    startMs_ = positionMs;
+}
+
+std::int64_t PlaybackControl::PositionMs() {
+    switch (engineKind_) {
+        case ENGINE_MP3:
+            return engines_.mp3->PositionMs();
+        case ENGINE_OGG:
+        case ENGINE_FLAC_OPUS:
+            return CurrentStream()->PositionMs();
+        case ENGINE_MEDIA:
+            return engines_.media->PositionMs();
+        default:
+            return -1;
+    }
 }
 
 void PlaybackControl::ApplyVolume(std::uint8_t volume) {

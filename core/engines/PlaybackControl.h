@@ -73,6 +73,13 @@ class PlaybackControl {
     bool TogglePause();
     // 0..100 applied to the current engine; above 100 nothing changes.
     void SetVolume(std::uint8_t volume);
+    // The next track that starts begins `positionMs` into it, when its path is `path`: an
+    // MP3, stream or media file whose engine can seek and whose known length is longer. Any
+    // track that starts uses this up.
+    void StartNextAt(const std::string& path, std::int64_t positionMs);
+    // Milliseconds into the current track, or -1 when nothing plays or its engine cannot
+    // tell (an MML song, a converted MIDI file).
+    std::int64_t PositionMs();
 
     EngineKind GetEngineKind() const { return engineKind_; }
     bool IsPlaying() const { return playing_; }
@@ -81,12 +88,13 @@ class PlaybackControl {
     std::int64_t EndOfTrackDelayMs() const { return endDelayMs_; }
 
   private:
-    bool TryMp3(const std::string& path, std::uint8_t volume);
-    bool TryMedia(const std::string& path, std::uint8_t volume);
+    // `startMs`: where the track is to begin (0: at its start).
+    bool TryMp3(const std::string& path, std::uint8_t volume, std::int64_t startMs);
+    bool TryMedia(const std::string& path, std::uint8_t volume, std::int64_t startMs);
     bool TryMml(const std::string& path, std::uint8_t volume);
     // The Ogg Vorbis player (kind ENGINE_OGG) or the FLAC and Opus player.
     bool TryStream(StreamEngine& engine, EngineKind kind, const std::string& path,
-                   std::uint8_t volume);
+                   std::uint8_t volume, std::int64_t startMs);
     // The stream player of the current playback, or null.
     StreamEngine* CurrentStream() const;
     void Started(EngineKind kind);
@@ -115,6 +123,8 @@ class PlaybackControl {
     bool playing_ = false;
     std::int64_t endDelayMs_ = 0;
     std::thread watcher_;
+    std::string startPath_;  // StartNextAt
+    std::int64_t startMs_ = 0;
 
     // Shared with the watcher thread and the MP3 engine's thread, under mutex_.
     std::mutex mutex_;

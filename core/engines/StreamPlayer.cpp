@@ -28,6 +28,8 @@ bool StreamPlayer::Open(const std::string& path) {
     const PcmFormat format = PcmFormat::Pcm16(decoder_->Channels(), decoder_->Rate());
     WaveFeeder::Options options;
     options.bufferBytes = BufferBytes(format);
+    position_.Reset(format.samplesPerSecond, format.blockAlign,
+                    options.bufferBytes / format.blockAlign);
     if (!feeder_.Open(format, *this, options)) {
         Close();
         return false;
@@ -36,6 +38,7 @@ bool StreamPlayer::Open(const std::string& path) {
 }
 
 bool StreamPlayer::Start() {
+    position_.Release();
     feeder_.Run();
     return true;
 }
@@ -57,9 +60,23 @@ bool StreamPlayer::Finished() {
     return feeder_.PlayedOut();
 }
 
+bool StreamPlayer::SeekMs(std::int64_t ms) {
+    if (!decoder_ || ms <= 0) return false;
+    return position_.StartAt(ms);  // false once Start has let the feeder run
+}
+
+std::int64_t StreamPlayer::PositionMs() {
+    return decoder_ ? position_.Ms(feeder_.QueuedBuffers()) : -1;
+}
+
 PcmSource::Fill StreamPlayer::Decode(std::uint8_t* block, std::uint32_t capacity,
                                      std::uint32_t& filled) {
-    switch (decoder_->Decode(block, capacity, filled, gain_)) {
+    const StreamDecoder::Status status =
+        position_.Feed(block, capacity, filled, StreamDecoder::Status::kFull,
+                       [&](std::uint8_t* to, std::uint32_t bytes, std::uint32_t& done) {
+                           return decoder_->Decode(to, bytes, done, gain_);
+                       });
+    switch (status) {
         case StreamDecoder::Status::kReadFailed:
             return Fill::kRetry;
         case StreamDecoder::Status::kEnded:

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engines/Engines.h"
+#include "engines/FeedPosition.h"
 #include "engines/StreamDecoder.h"
 #include "engines/WaveFeeder.h"
 #include "engines/WaveOutput.h"
@@ -40,6 +41,11 @@ class StreamPlayer : public StreamEngine, private PcmSource {
     // Applies to samples decoded from now on; values outside 0.0..1.0 are ignored.
     void SetGain(float gain) override;
     bool Finished() override;
+    // Between Open and Start (false after Start): the samples before `ms` are decoded and
+    // dropped on the feeder thread as it begins; past the stream's end it ends at once.
+    bool SeekMs(std::int64_t ms) override;
+    // The sound queued so far, less the buffers the device has not played yet.
+    std::int64_t PositionMs() override;
 
     // Buffers written to the device and not yet reported played (for tests).
     int QueuedBuffers() const { return feeder_.QueuedBuffers(); }
@@ -59,6 +65,7 @@ class StreamPlayer : public StreamEngine, private PcmSource {
     std::unique_ptr<StreamDecoder> decoder_;  // used by the feeder thread while it runs
     WaveFeeder feeder_;
     std::atomic<float> gain_{1.0f};  // written by the caller, read by the feeder
+    FeedPosition position_;          // where the playback began, and how far it has got
 };
 
 }  // namespace hgf

@@ -1,6 +1,7 @@
 // The MP3 engine over the vbmp3 functions, and its process-wide callback context.
 #include "engines/Vbmp3Engine.h"
 
+#include <cstdint>
 #include <mutex>
 
 namespace hgf {
@@ -75,6 +76,17 @@ void Vbmp3Engine::Close() {
     functions_->close();
     functions_->stopCallback();
     functions_->free();
+}
+
+bool Vbmp3Engine::SeekMs(std::int64_t ms) {
+    if (!functions_ || !functions_->seek || ms <= 0 || ms > INT32_MAX) return false;
+    return functions_->seek(static_cast<int32_t>(ms)) == 1;
+}
+
+std::int64_t Vbmp3Engine::PositionMs() {
+    int32_t ms = 0;
+    if (!functions_ || !functions_->getPosition || functions_->getPosition(&ms) != 1) return -1;
+    return ms;
 }
 
 void VBMP3_CALL Vbmp3Engine::EndCallback(int32_t code, intptr_t) {

@@ -25,6 +25,9 @@ struct Vbmp3Functions {
     int32_t(VBMP3_CALL* stopCallback)();
     int32_t(VBMP3_CALL* free)();
     int32_t(VBMP3_CALL* getFileTagInfo)(const char* path, VBMP3_TAG_INFO* tag);
+    // Null in a library without them: its files then play from their start.
+    int32_t(VBMP3_CALL* seek)(int32_t milliseconds);
+    int32_t(VBMP3_CALL* getPosition)(int32_t* milliseconds);
 };
 
 // The library's functions, the library bound at the first call; null while it is absent
@@ -50,6 +53,9 @@ class Vbmp3Engine final : public Mp3Engine {
     void Restart() override;
     // Disarms, then close, stopCallback and free.
     void Close() override;
+    // seek and getPosition, where the library has them.
+    bool SeekMs(std::int64_t ms) override;
+    std::int64_t PositionMs() override;
 
     // The end callback registered with the library (one context per process):
     // -2 disarms, -1 arms again with the handler of the last ArmEndCallback, 4 (the end

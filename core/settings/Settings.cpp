@@ -108,6 +108,9 @@ void ExchangeSettings(Io& io, SettingsRecord& s) {
     io.Bool("SubFolderFind", s.SubFolderFind);
     io.Bool("AllFileRegist", s.AllFileRegist);
     io.Bool("TimerIsAppExitOnly", s.TimerIsAppExitOnly);
+    io.Int("LastPlayPosition", s.LastPlayPosition);
+    io.String("LastPlayFileStamp", s.LastPlayFileStamp);
+    io.Bool("ResumePosition", s.ResumePosition);
 }
 
 }  // namespace
@@ -139,6 +142,19 @@ std::int32_t ParseProfileInt(const std::string& text, std::int32_t defaultValue)
     if (negative) value = -value;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+std::string FileStamp(std::uint64_t size, std::uint64_t writeTime) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%llu:%llu", static_cast<unsigned long long>(size),
+                  static_cast<unsigned long long>(writeTime));
+    return text;
+}
+
+std::int64_t ResumeStartMs(const Settings& settings, const std::string& stampNow) {
+    if (!settings.ResumePosition || settings.LastPlayPosition <= 0) return 0;
+    if (settings.LastPlayFileStamp.empty() || settings.LastPlayFileStamp != stampNow) return 0;
+    return settings.LastPlayPosition;
 }
 
 void PushLoadHistory(std::deque<std::string>& history, const std::string& path) {

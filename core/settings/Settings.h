@@ -42,6 +42,9 @@ struct Settings {
     std::uint8_t SubFolderFind = 1;
     std::uint8_t AllFileRegist = 0;
     std::uint8_t TimerIsAppExitOnly = 0;
+    std::int32_t LastPlayPosition = 0;  // milliseconds into LastPlayFile when last saved
+    std::string LastPlayFileStamp;      // LastPlayFile's size and write time then (FileStamp)
+    std::uint8_t ResumePosition = 1;    // LastPlayFile resumes at LastPlayPosition
 
     bool operator==(const Settings&) const = default;
 };
@@ -58,6 +61,14 @@ bool SaveSettings(ProfileStore& store, const Settings& settings);
 // A stored integer: optional blanks, an optional sign and decimal digits (anything after
 // them is ignored; values beyond 32 bits are clamped). No digits gives `defaultValue`.
 std::int32_t ParseProfileInt(const std::string& text, std::int32_t defaultValue);
+
+// A file's size and write time as LastPlayFileStamp stores them.
+std::string FileStamp(std::uint64_t size, std::uint64_t writeTime);
+
+// Where LastPlayFile begins when the start-up load makes it current: LastPlayPosition when
+// ResumePosition is on and `stampNow` (FileStamp of the file as it is now) equals the
+// stored stamp; otherwise 0, the beginning. A position past the end is the engine's to see.
+std::int64_t ResumeStartMs(const Settings& settings, const std::string& stampNow);
 
 // Puts `path` at the front of the load history, drops an older equal entry and cuts
 // the history to its limit of 20.

@@ -50,6 +50,7 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             FadeMainWindow(settings_.LayeredNoActive, 1);
             RemoveTrayIcon();
             RemoveKeyboardHook();
+            RecordPlayPosition();  // the playback ends here, the settings are written later
             controller_.Stop();
             break;
         case WM_DESTROY:

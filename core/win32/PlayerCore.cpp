@@ -40,6 +40,17 @@ BYTE ClampAlpha(int alpha) {
     return static_cast<BYTE>(std::clamp(alpha, 0, 255));
 }
 
+// FileStamp of the file at `path`; empty when it cannot be read.
+std::string StampOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return {};
+    const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    const std::uint64_t written = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  data.ftLastWriteTime.dwLowDateTime;
+    return FileStamp(size, written);
+}
+
 }  // namespace
 
 PlayerCore::PlayerCore() : PlayerCore(SystemClock(), TheWin32PowerControl()) {}
@@ -153,6 +164,8 @@ void PlayerCore::Start(const char* title, int iconId) {
     }
     if (!settings_.loadHistory.empty() && !settings_.loadHistory.front().empty()) {
         std::string newest = settings_.loadHistory.front();  // stays in the history
+        playbackControl_.StartNextAt(settings_.LastPlayFile,
+                                     ResumeStartMs(settings_, StampOf(settings_.LastPlayFile)));
         controller_.RequestLoad(newest, settings_.LastPlayFile);
     }
 }
@@ -211,7 +224,16 @@ void PlayerCore::SetOffTimer(std::uint8_t enabled, int hour, int minute) {
     offTimerMinute_ = minute;
 }
 
+void PlayerCore::RecordPlayPosition() {
+    if (playbackControl_.GetEngineKind() == ENGINE_NONE) return;
+    const std::int64_t ms = playbackControl_.PositionMs();  // -1: an MML song, say
+    settings_.LastPlayPosition =
+        static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, 0, INT32_MAX));
+    settings_.LastPlayFileStamp = StampOf(settings_.LastPlayFile);
+}
+
 void PlayerCore::SaveSettingsNow() {
+    RecordPlayPosition();
     settings_.PlayListMode = liveList_.GetPlayMode();
     std::string ini = ProgramIniPath();
     if (ini.empty()) return;

@@ -109,6 +109,9 @@ class PlayerCore final : public IHarrowgladeforteCore, private PlayerWindow {
     void StoreWindowRect();
     // Writes every setting to the INI file beside the host program.
     void SaveSettingsNow();
+    // Takes the position of the track that plays (and its file's stamp) into the settings;
+    // with nothing playing they keep what they hold.
+    void RecordPlayPosition();
     // Alpha of the main window in single steps from `from` to `to`, both included.
     void FadeMainWindow(int from, int to);
     // The title reader replaced titles: the combo box and its list draw them anew.

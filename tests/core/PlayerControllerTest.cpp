@@ -211,6 +211,7 @@ class PlayerControllerTest : public testing::Test {
 };
 
 TEST_F(PlayerControllerTest, LoadHandsTheListOverAndPlaysTheResumedRow) {
+    settings.LastPlayPosition = 61000;  // of the file played before; a new start clears it
     controller.RequestLoad("C:\\Music", "C:\\Music\\b.ogg");
     EXPECT_EQ(busy, 1);
     EXPECT_EQ(status, kStatusSearching);
@@ -232,6 +233,7 @@ TEST_F(PlayerControllerTest, LoadHandsTheListOverAndPlaysTheResumedRow) {
     EXPECT_EQ(playback.targets[0].window, window.Handle());
     EXPECT_EQ(playback.targets[0].message, MSG_PLAY_CURRENT);
     EXPECT_EQ(lastPlayFile, "C:\\Music\\b.ogg");
+    EXPECT_EQ(settings.LastPlayPosition, 0);
     EXPECT_EQ(playHistory, std::deque<std::string>{"C:\\Music\\b.ogg"});
 
     // A second source goes in front of the first; loading the first again moves it back.

@@ -3,7 +3,7 @@
 # a stock Windows 10/11 and DLLs beside it. The core imports system DLLs only, because its
 # keyboard hook has Windows load it into every program that receives keyboard input, where
 # imports are looked for in that program's folder; libmpg123 too, being replaceable by the
-# user. VBMP3.dll exports exactly the twelve vbmp3 functions.
+# user. VBMP3.dll exports exactly the fourteen vbmp3 functions.
 # Usage: check_binaries.sh <folder> [name...]
 #   With names: those files of the folder, each of which must exist. Without: every .exe
 #   and .dll under the folder (an unpacked package, for example).
@@ -19,8 +19,8 @@ psapi.dll rpcrt4.dll secur32.dll setupapi.dll shell32.dll shlwapi.dll ucrtbase.d
 userenv.dll uxtheme.dll version.dll winhttp.dll wininet.dll winmm.dll winspool.drv ws2_32.dll
 wsock32.dll wtsapi32.dll"
 vbmp3_exports="vbmp3_callback vbmp3_close vbmp3_free vbmp3_getFileTagInfo vbmp3_init
-vbmp3_open vbmp3_pause vbmp3_play vbmp3_reload vbmp3_restart vbmp3_setSoftVolume
-vbmp3_stopCallback"
+vbmp3_getPosition vbmp3_open vbmp3_pause vbmp3_play vbmp3_reload vbmp3_restart vbmp3_seek
+vbmp3_setSoftVolume vbmp3_stopCallback"
 
 lower() { tr '[:upper:]' '[:lower:]'; }
 stock=$(tr -s ' \n' '\n\n' <<<"$stock")

@@ -61,6 +61,10 @@ class FakeMp3 final : public Mp3Engine, public FakeEngineBase {
     void Pause() override { Log("Pause"); }
     void Restart() override { Log("Restart"); }
     void Close() override { Log("Close"); }
+    bool SeekMs(std::int64_t ms) override {
+        Log("SeekMs " + std::to_string(ms));
+        return true;
+    }
     // The library's end-of-file callback, as its own thread would call it.
     void FireEnd() {
         if (onEnd_) onEnd_(context_);
@@ -84,6 +88,10 @@ class FakeMedia final : public MediaEngine, public FakeEngineBase {
     void Pause() override { Log("Pause"); }
     void Close() override { Log("Close"); }
     void SetVolume(int attenuation) override { Log("SetVolume " + std::to_string(attenuation)); }
+    bool SeekMs(std::int64_t ms) override {
+        Log("SeekMs " + std::to_string(ms));
+        return true;
+    }
     bool WaitForCompletion() override {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return completed_ || cancelled_; });
@@ -148,6 +156,10 @@ class FakeStream final : public StreamEngine, public FakeEngineBase {
     }
     std::int64_t LengthMs(const std::string&) override { return length < 0 ? -1 : length * 1000; }
     bool Finished() override { return finished; }
+    bool SeekMs(std::int64_t ms) override {
+        Log("SeekMs " + std::to_string(ms));
+        return true;
+    }
 
     int length = 0;  // whole seconds reported for every file
     std::atomic<bool> finished{false};

@@ -9,9 +9,9 @@ namespace hgf::test {
 
 inline const Vbmp3Functions& LinkedVbmp3Functions() {
     static const Vbmp3Functions functions = {
-        vbmp3_init,   vbmp3_open,         vbmp3_callback, vbmp3_setSoftVolume,
-        vbmp3_reload, vbmp3_play,         vbmp3_pause,    vbmp3_restart,
-        vbmp3_close,  vbmp3_stopCallback, vbmp3_free,     vbmp3_getFileTagInfo};
+        vbmp3_init, vbmp3_open,           vbmp3_callback, vbmp3_setSoftVolume, vbmp3_reload,
+        vbmp3_play, vbmp3_pause,          vbmp3_restart,  vbmp3_close,         vbmp3_stopCallback,
+        vbmp3_free, vbmp3_getFileTagInfo, vbmp3_seek,     vbmp3_getPosition};
     return functions;
 }
 

@@ -23,6 +23,15 @@ TEST(MciCommandsTest, OpenQuotesThePathAndRefusesWhatItsBufferCannotHold) {
     EXPECT_EQ(MciOpenCommand(std::string("C:\\a.wav\0.mid", 13)), "");
 }
 
+TEST(MciCommandsTest, PlayFromAndTheNumbersOfQueries) {
+    EXPECT_EQ(MciPlayFromCommand(61500), "play music from 61500 notify");
+    const std::pair<const char*, std::int64_t> answers[] = {
+        {"61500", 61500}, {"0", 0},   {"", -1},
+        {"12 ms", -1},    {"-5", -1}, {"9999999999999999999", -1}};
+    for (const auto& [answer, number] : answers)
+        EXPECT_EQ(MciNumber(answer), number) << answer;
+}
+
 TEST(MciCommandsTest, VolumeLevelIsATenthOfTheAttenuationAboveSilence) {
     EXPECT_EQ(MciVolumeLevel(-10000), 0);
     EXPECT_EQ(MciVolumeLevel(-5000), 500);

@@ -231,6 +231,32 @@ TEST_F(Mp3LibraryTest, SoftVolumeScalesEachChannelFromTheReloadOn) {
     }
 }
 
+TEST_F(Mp3LibraryTest, SeekBeforePlayDropsExactlyTheSamplesBeforeItAndPositionFollows) {
+    std::string bytes;
+    if (!AddBuilt("tone-mono-22050.mp3", &bytes)) GTEST_SKIP() << "no MP3 files were built";
+    const auto whole = test::DecodeMp3Reference(bytes).samples;
+    std::int32_t ms = -1;
+    EXPECT_EQ(vbmp3_seek(1000), 0);  // nothing open
+    EXPECT_EQ(vbmp3_getPosition(&ms), 0);
+    output.SetAutoComplete(true);
+    ASSERT_EQ(vbmp3_init(), 1);
+    ASSERT_EQ(vbmp3_open("C:\\music\\tone-mono-22050.mp3", &info), 1);
+    EXPECT_EQ(vbmp3_seek(info.lengthMilliseconds + 100), 0);  // past the end: from the start
+    EXPECT_EQ(vbmp3_seek(0), 0);
+    EXPECT_EQ(vbmp3_getPosition(nullptr), 0);
+    ASSERT_EQ(vbmp3_seek(2000), 1);
+    ASSERT_EQ(vbmp3_getPosition(&ms), 1);
+    EXPECT_EQ(ms, 2000);
+    vbmp3_callback(&CountEnds);
+    vbmp3_play();
+    EXPECT_EQ(vbmp3_seek(500), 0);  // too late: the feeder runs
+    ASSERT_TRUE(WaitUntil([] { return endCalls > 0; }));
+    ASSERT_EQ(vbmp3_getPosition(&ms), 1);
+    EXPECT_EQ(ms, static_cast<std::int32_t>(whole.size() * 1000 / 22050));
+    vbmp3_free();
+    EXPECT_EQ(output.Samples(), std::vector<std::int16_t>(whole.begin() + 44100, whole.end()));
+}
+
 TEST_F(Mp3LibraryTest, PauseHaltsTheDeviceAndRestartGoesOnWithoutAGap) {
     std::string bytes;
     if (!AddBuilt("tone-stereo-44100.mp3", &bytes)) GTEST_SKIP() << "no MP3 files were built";

@@ -137,6 +137,39 @@ TEST_F(OggStreamPlayerTest, PauseLetsQueuedBuffersPlayOutAndStartResumesWithoutA
     EXPECT_EQ(output.Samples(), test::DecodeReference(bytes));
 }
 
+TEST_F(OggStreamPlayerTest, AStartPositionDropsExactlyTheFramesBeforeItAndIsReported) {
+    const std::string bytes = EncodeTone({.channels = 2, .rate = 22050, .seconds = 3.0});
+    AddFile(bytes);
+    const auto whole = test::DecodeReference(bytes);
+    const std::int64_t wholeMs = static_cast<std::int64_t>(whole.size() / 2 * 1000 / 22050);
+    struct Case {
+        std::int64_t ms;
+        std::size_t firstFrame;
+        std::int64_t heldMs;  // PositionMs before Start (whole frames)
+    } cases[] = {{1500, 33075, 1500},
+                 {1, 22, 0},
+                 {0, 0, 0},
+                 {wholeMs + 1000, whole.size() / 2, wholeMs + 1000}};  // plays nothing
+    output.SetAutoComplete(true);
+    for (const Case& c : cases) {
+        const std::size_t before = output.Samples().size();
+        ASSERT_TRUE(player.Open(path));
+        EXPECT_EQ(player.SeekMs(c.ms), c.ms > 0);
+        EXPECT_EQ(player.PositionMs(), c.heldMs) << c.ms;
+        player.Start();
+        EXPECT_FALSE(player.SeekMs(500));  // too late: the feeder runs
+        ASSERT_TRUE(WaitUntil([&] { return player.Finished(); })) << c.ms;
+        if (c.ms <= wholeMs) {
+            EXPECT_EQ(player.PositionMs(), wholeMs) << c.ms;
+        }
+        player.Close();
+        const auto samples = output.Samples();
+        EXPECT_EQ(std::vector<std::int16_t>(samples.begin() + before, samples.end()),
+                  std::vector<std::int16_t>(whole.begin() + 2 * c.firstFrame, whole.end()))
+            << c.ms;
+    }
+}
+
 TEST_F(OggStreamPlayerTest, GainScalesLaterSamplesAndIgnoresValuesAboveOne) {
     const std::string bytes = EncodeTone({.channels = 1, .rate = 22050, .seconds = 1.0});
     AddFile(bytes);

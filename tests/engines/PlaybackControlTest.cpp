@@ -2,6 +2,7 @@
 // the rows it moves past, volume and pause per engine, and the end-of-track reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 
@@ -379,6 +380,52 @@ TEST_F(PlaybackControlTest, TheFlacAndOpusEngineComesRightAfterMp3AndPlaysLikeTh
     EXPECT_TRUE(messenger.WaitForCount(2, 2000));
     six.Stop();
     EXPECT_EQ(log.Take().back(), "flac.Close");
+}
+
+TEST_F(PlaybackControlTest, StartNextAtSeeksTheNamedTrackOnceInsideItsLength) {
+    SetRows({"C:\\m\\a.ogg", "C:\\m\\b.mp3", "C:\\m\\c.wav", "C:\\m\\d.mml"});
+    ogg.accepts = {"C:\\m\\a.ogg"};
+    mp3.accepts = {"C:\\m\\b.mp3"};
+    media.accepts = {"C:\\m\\c.wav"};
+    mml.accepts = {"C:\\m\\d.mml"};
+    ogg.length = 10;
+    struct Case {
+        std::int32_t row;
+        std::string named;  // the path given to StartNextAt
+        std::int64_t ms;
+        std::string seek;  // the seek expected ("" none)
+        std::int64_t delayMs;
+    } cases[] = {
+        {0, "C:\\m\\a.ogg", 4000, "ogg.SeekMs 4000", 6000},  // the watcher waits for the rest
+        {0, "C:\\m\\a.ogg", 10000, "", 10000},               // at the end: from the start
+        {0, "C:\\m\\b.mp3", 4000, "", 10000},                // another track
+        {1, "C:\\m\\b.mp3", 4000, "mp3.SeekMs 4000", 0},
+        {2, "C:\\m\\c.wav", 4000, "media.SeekMs 4000", 0},
+        {3, "C:\\m\\d.mml", 4000, "", 120000},  // songs start from the beginning
+        {0, "C:\\m\\a.ogg", 0, "", 10000},
+    };
+    for (const Case& c : cases) {
+        control.StartNextAt(c.named, c.ms);
+        ASSERT_TRUE(PlayRow(c.row)) << c.row;
+        const Calls calls = log.Take();
+        const auto seek = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.find(".SeekMs") != std::string::npos;
+        });
+        EXPECT_EQ(seek == calls.end() ? "" : *seek, c.seek)
+            << c.row << " " << c.named << " " << c.ms;
+        if (seek != calls.end()) {  // before the sound starts
+            EXPECT_TRUE(calls.back().ends_with("Start") || calls.back().ends_with("Play"));
+        }
+        if (c.delayMs > 0) {  // the timed watchers (not the media engine's or the MP3 end)
+            EXPECT_EQ(control.EndOfTrackDelayMs(), c.delayMs) << c.row;
+        }
+    }
+    // Used up by the first start, whichever track it was.
+    control.StartNextAt("C:\\m\\b.mp3", 4000);
+    ASSERT_TRUE(PlayRow(0));
+    ASSERT_TRUE(PlayRow(1));
+    for (const std::string& call : log.Take())
+        EXPECT_EQ(call.find(".SeekMs"), std::string::npos) << call;
 }
 
 TEST_F(PlaybackControlTest, PlayUntilStartedGivesUpWhenNoRowStarts) {

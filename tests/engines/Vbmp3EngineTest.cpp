@@ -60,10 +60,20 @@ struct Recording {
         return 1;
     }
 };
-const Vbmp3Functions kRecording = {
-    Recording::Init,   Recording::Open,         Recording::Callback, Recording::SetSoftVolume,
-    Recording::Reload, Recording::Play,         Recording::Pause,    Recording::Restart,
-    Recording::Close,  Recording::StopCallback, Recording::Free,     Recording::GetFileTagInfo};
+const Vbmp3Functions kRecording = {Recording::Init,
+                                   Recording::Open,
+                                   Recording::Callback,
+                                   Recording::SetSoftVolume,
+                                   Recording::Reload,
+                                   Recording::Play,
+                                   Recording::Pause,
+                                   Recording::Restart,
+                                   Recording::Close,
+                                   Recording::StopCallback,
+                                   Recording::Free,
+                                   Recording::GetFileTagInfo,
+                                   nullptr,
+                                   nullptr};
 
 class Vbmp3EngineTest : public ::testing::Test {
   protected:

@@ -25,6 +25,7 @@ TEST(Settings, MissingKeysGiveTheDefaults) {
     EXPECT_EQ(settings.MmlPlayTime, 120);
     EXPECT_TRUE(settings.SubFolderFind);
     EXPECT_TRUE(settings.WindowVisible);
+    EXPECT_TRUE(settings.ResumePosition);
     EXPECT_EQ(settings.keyTable, DefaultKeyTable());
 }
 
@@ -123,8 +124,9 @@ TEST(Settings, SaveWritesEveryKeyInTheStoredOrder) {
         expected.push_back(action.name);
     for (int n = 0; n < 10; ++n)
         expected.push_back("FolderSCPath[0" + std::to_string(n) + "]");
-    for (const char* key : {"ListItemName", "WindowVisible", "Volume", "SubFolderFind",
-                            "AllFileRegist", "TimerIsAppExitOnly"})
+    for (const char* key :
+         {"ListItemName", "WindowVisible", "Volume", "SubFolderFind", "AllFileRegist",
+          "TimerIsAppExitOnly", "LastPlayPosition", "LastPlayFileStamp", "ResumePosition"})
         expected.push_back(key);
     EXPECT_EQ(store.writes, expected);
 
@@ -151,6 +153,9 @@ TEST(Settings, RoundTripAndReadOnlyStore) {
     settings.TrayIconDblClkToDefault = settings.WindowVisible = settings.SubFolderFind = 0;
     settings.ListItemName = settings.AllFileRegist = settings.TimerIsAppExitOnly = 1;
     settings.Volume = 42;
+    settings.LastPlayPosition = 754321;
+    settings.LastPlayFileStamp = FileStamp(5000000000, 133000000000000000);
+    settings.ResumePosition = 0;
     settings.keyTable[0].key = KEY_MOD_ALT | 'R';
     settings.keyTable[27].key = 0;
     for (std::size_t n = 0; n < settings.folderShortcuts.size(); ++n)
@@ -164,6 +169,34 @@ TEST(Settings, RoundTripAndReadOnlyStore) {
     readOnly.readOnly = true;
     EXPECT_FALSE(SaveSettings(readOnly, settings));
     EXPECT_TRUE(readOnly.values.empty());
+}
+
+TEST(Settings, ResumeStartsAtTheStoredPositionOnlyForTheSameFile) {
+    const std::string stamp = FileStamp(1234, 99);
+    EXPECT_EQ(stamp, "1234:99");
+    struct Case {
+        std::uint8_t resume;
+        std::int32_t position;
+        std::string storedStamp, stampNow;
+        std::int64_t expected;
+    } cases[] = {
+        {1, 5000, stamp, stamp, 5000},
+        {0, 5000, stamp, stamp, 0},                 // turned off
+        {1, 0, stamp, stamp, 0},                    // nothing stored
+        {1, -20, stamp, stamp, 0},                  // damaged
+        {1, 5000, stamp, FileStamp(1235, 99), 0},   // the size changed
+        {1, 5000, stamp, FileStamp(1234, 100), 0},  // rewritten
+        {1, 5000, "", "", 0},                       // no stamp: an older settings file
+        {1, 5000, stamp, "", 0},                    // the file is gone
+    };
+    for (const Case& c : cases) {
+        Settings settings;
+        settings.ResumePosition = c.resume;
+        settings.LastPlayPosition = c.position;
+        settings.LastPlayFileStamp = c.storedStamp;
+        EXPECT_EQ(ResumeStartMs(settings, c.stampNow), c.expected)
+            << int(c.resume) << " " << c.position << " " << c.storedStamp << " " << c.stampNow;
+    }
 }
 
 TEST(KeyAssignment, ActionsDefaultsAndCommands) {

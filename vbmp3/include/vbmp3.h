@@ -57,6 +57,12 @@ int32_t VBMP3_CALL vbmp3_play(void);
 int32_t VBMP3_CALL vbmp3_pause(void);
 int32_t VBMP3_CALL vbmp3_restart(void);
 int32_t VBMP3_CALL vbmp3_close(void);
+/* Between vbmp3_open and vbmp3_play: the playback begins `milliseconds` into the file.
+   0 (nothing changes) when no file is open, the position is not inside it, or the file has
+   been played since it was opened. */
+int32_t VBMP3_CALL vbmp3_seek(int32_t milliseconds);
+/* Milliseconds into the open file of the sound played so far; 0 when no file is open. */
+int32_t VBMP3_CALL vbmp3_getPosition(int32_t* milliseconds);
 int32_t VBMP3_CALL vbmp3_stopCallback(void);
 int32_t VBMP3_CALL vbmp3_free(void);
 /* 1 when the file has an ID3v2 or ID3v1 tag (the record is then filled); 0 otherwise, with

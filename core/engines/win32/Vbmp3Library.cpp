@@ -25,6 +25,12 @@ bool BindAll(HMODULE module, Vbmp3Functions& f) {
            Bind(module, "vbmp3_getFileTagInfo", f.getFileTagInfo);
 }
 
+// The functions that a library may lack.
+void BindOptional(HMODULE module, Vbmp3Functions& f) {
+    Bind(module, "vbmp3_seek", f.seek);
+    Bind(module, "vbmp3_getPosition", f.getPosition);
+}
+
 }  // namespace
 
 Vbmp3Library::~Vbmp3Library() {
@@ -43,6 +49,7 @@ const Vbmp3Functions* Vbmp3Library::Functions() {
             FreeLibrary(module);
             return;
         }
+        BindOptional(module, functions_);
         module_ = module;
     });
     return module_ ? &functions_ : nullptr;

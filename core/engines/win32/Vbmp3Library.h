@@ -1,7 +1,8 @@
 // VBMP3.dll, bound from the program's folder at its first use: its twelve functions looked
-// up by name. Without the DLL, or without one of the names, the library stays absent for
-// the life of the object and MP3 files go on to the next engine. Releasing the object
-// frees the library's playback and unloads it.
+// up by name (and seek and getPosition, which a library may lack). Without the DLL, or
+// without one of the twelve names, the library stays absent for the life of the object and
+// MP3 files go on to the next engine. Releasing the object frees the library's playback and
+// unloads it.
 #pragma once
 
 #include <windows.h>

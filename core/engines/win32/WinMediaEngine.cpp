@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "platform/CodePage932.h"
 
@@ -53,6 +54,16 @@ std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notif
     return mciSendStringW(Wide(command).c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
 }
 
+std::uint32_t WinMciChannel::Query(const std::string& command, std::string& answer) {
+    wchar_t text[64] = {};
+    const MCIERROR error = mciSendStringW(Wide(command).c_str(), text, std::size(text), nullptr);
+    // The queries asked are numbers: their digits are ASCII.
+    answer.clear();
+    for (const wchar_t* c = text; error == 0 && *c && *c < 0x80; ++c)
+        answer += static_cast<char>(*c);
+    return error;
+}
+
 HRESULT WinMediaEngine::CreateFilterGraph(IGraphBuilder** graph) {
     return CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                             reinterpret_cast<void**>(graph));
@@ -97,6 +108,7 @@ void WinMediaEngine::SetUpGraph() {
 }
 
 bool WinMediaEngine::Open(const std::string& path) {
+    mciStartMs_ = 0;
     SetUpGraph();
     if (cancelWait_) ResetEvent(cancelWait_);
     if (!mciMode_) {
@@ -127,7 +139,10 @@ void WinMediaEngine::Play(WindowHandle notifyWindow) {
     if (mciPaused_) mci_.Send(kMciResume, nullptr);  // a device without it resumes on play
     mciPaused_ = false;
     mciNotifyWindow_ = static_cast<HWND>(notifyWindow);
-    if (mci_.Send(kMciPlay, notifyWindow) == 0) {
+    const std::int64_t from = std::exchange(mciStartMs_, 0);
+    const bool played = (from > 0 && mci_.Send(MciPlayFromCommand(from), notifyWindow) == 0) ||
+                        mci_.Send(kMciPlay, notifyWindow) == 0;
+    if (played) {
         mci_.Send(kMciHideWindow, nullptr);
         mci_.Send(kMciVideoOff, nullptr);
     }
@@ -191,6 +206,37 @@ bool WinMediaEngine::WaitForCompletion() {
 
 void WinMediaEngine::CancelWait() {
     if (cancelWait_) SetEvent(cancelWait_);
+}
+
+bool WinMediaEngine::SeekMs(std::int64_t ms) {
+    if (mciMode_) {
+        std::string length;
+        if (ms <= 0 || mciDevice_ == 0 || mci_.Send(kMciTimeFormatMs, nullptr) != 0 ||
+            mci_.Query(kMciLength, length) != 0 || ms >= MciNumber(length))
+            return false;
+        mciStartMs_ = ms;
+        return true;
+    }
+    // The graph's default time format: units of 100 ns.
+    LONGLONG duration = 0;
+    if (!mediaSeeking_ || ms <= 0 || FAILED(mediaSeeking_->GetDuration(&duration))) return false;
+    LONGLONG position = ms * 10000;
+    if (position >= duration) return false;
+    return SUCCEEDED(mediaSeeking_->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr,
+                                                 AM_SEEKING_NoPositioning));
+}
+
+std::int64_t WinMediaEngine::PositionMs() {
+    if (mciMode_) {
+        std::string position;
+        if (mciDevice_ == 0 || mci_.Send(kMciTimeFormatMs, nullptr) != 0 ||
+            mci_.Query(kMciPosition, position) != 0)
+            return -1;
+        return MciNumber(position);
+    }
+    LONGLONG position = 0;
+    if (!mediaSeeking_ || FAILED(mediaSeeking_->GetCurrentPosition(&position))) return -1;
+    return position / 10000;
 }
 
 std::optional<long> WinMediaEngine::GraphVolume() const {

@@ -24,6 +24,7 @@ namespace hgf {
 class WinMciChannel final : public MciChannel {
   public:
     std::uint32_t Send(const std::string& command, WindowHandle notifyWindow) override;
+    std::uint32_t Query(const std::string& command, std::string& answer) override;
 };
 
 class WinMediaEngine final : public MediaEngine {
@@ -52,6 +53,12 @@ class WinMediaEngine final : public MediaEngine {
     // hears of it through MM_MCINOTIFY). COM is initialised on the calling thread meanwhile.
     bool WaitForCompletion() override;
     void CancelWait() override;
+    // DirectShow mode: moves the graph's position. MCI mode: the play command plays from
+    // there (a device that refuses it plays from the start). False at or past the file's
+    // end, or when the length cannot be read.
+    bool SeekMs(std::int64_t ms) override;
+    // The graph's or the device's position; -1 when it cannot be read.
+    std::int64_t PositionMs() override;
 
     // True when the file is open through MCI, or DirectShow was not available.
     bool InMciMode() const { return mciMode_; }
@@ -79,6 +86,7 @@ class WinMediaEngine final : public MediaEngine {
     std::uintptr_t mciDevice_ = 0;    // MCI mode: the open device's id; 0 when closed
     bool mciPaused_ = false;          // MCI mode: paused since the last play command
     HWND mciNotifyWindow_ = nullptr;  // MCI mode: where the play command's notification goes
+    std::int64_t mciStartMs_ = 0;     // MCI mode: SeekMs's position for the next play command
     IGraphBuilder* graphBuilder_ = nullptr;
     IMediaControl* mediaControl_ = nullptr;  // run and pause
     IMediaEvent* mediaEvent_ = nullptr;      // completion wait

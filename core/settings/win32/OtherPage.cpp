@@ -1,5 +1,5 @@
 // The page "その他": the off-timer, the tray icon's double click, the process priority,
-// the list's item names and the folder-scan options.
+// the list's item names, the folder-scan options and resuming the last track's position.
 #include <cstdio>
 
 #include "core/CoreResources.h"
@@ -35,6 +35,7 @@ class OtherPage final : public OptionsPage {
         Check(IDC_TIMER_EXIT_ONLY, settings.TimerIsAppExitOnly);
         Check(IDC_SCAN_SUBFOLDERS, settings.SubFolderFind);
         Check(IDC_SCAN_ALL_FILES, settings.AllFileRegist);
+        Check(IDC_RESUME_POSITION, settings.ResumePosition);
         SetPair(kTrayPair, settings.TrayIconDblClkToDefault);
         SetPair(kPriorityPair, settings.CpuPrioryMin);
         SetPair(kItemNamePair, settings.ListItemName);
@@ -77,6 +78,7 @@ class OtherPage final : public OptionsPage {
         settings.ListItemName = IsChecked(kItemNamePair.first);
         settings.SubFolderFind = IsChecked(IDC_SCAN_SUBFOLDERS);
         settings.AllFileRegist = IsChecked(IDC_SCAN_ALL_FILES);
+        settings.ResumePosition = IsChecked(IDC_RESUME_POSITION);
         SetPriorityClass(GetCurrentProcess(),
                          settings.CpuPrioryMin ? IDLE_PRIORITY_CLASS : NORMAL_PRIORITY_CLASS);
     }

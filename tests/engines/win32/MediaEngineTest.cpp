@@ -227,6 +227,32 @@ TEST_F(MediaEngineTest, WithoutDirectShowTheWaveGoesThroughMciAndItsEndAsMciNoti
     EXPECT_TRUE(test::ComUninitialized());
 }
 
+TEST_F(MediaEngineTest, StartPositionsAndPositionsGoThroughTheGraphOrMci) {
+    const std::string longer = folder.File("longer.wav");
+    ASSERT_TRUE(test::WriteToneWave(longer, 550, 3.0));
+    for (bool mci : {false, true}) {
+        WinMediaEngine engine(this->mci,
+                              mci ? test::NoFilterGraph : &WinMediaEngine::CreateFilterGraph);
+        ASSERT_TRUE(engine.Open(longer));
+        ASSERT_EQ(engine.InMciMode(), mci);
+        EXPECT_FALSE(engine.SeekMs(3000)) << mci;  // at the end: from the start
+        EXPECT_FALSE(engine.SeekMs(0)) << mci;
+        ASSERT_TRUE(engine.SeekMs(2000)) << mci;
+        this->mci.Take();
+        engine.Play(window.Handle());
+        if (mci) {
+            EXPECT_EQ(this->mci.Take().front(), "play music from 2000 notify");
+        }
+        const std::int64_t position = engine.PositionMs();
+        EXPECT_GE(position, 2000) << mci;
+        EXPECT_LT(position, 3000) << mci;
+        engine.Close();
+        EXPECT_EQ(engine.PositionMs(), -1) << mci;
+    }
+    window.Pump(100);
+    EXPECT_TRUE(test::ComUninitialized());
+}
+
 // What the main window acts on: MCI_NOTIFY_SUCCESSFUL for the device open now.
 std::vector<MSG> Successes(const test::MessageWindow& window, const WinMediaEngine& engine) {
     std::vector<MSG> successes;

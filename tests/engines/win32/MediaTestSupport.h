@@ -90,6 +90,10 @@ class RecordingMci final : public MciChannel {
         commands.push_back(command);
         return real_.Send(command, notifyWindow);
     }
+    std::uint32_t Query(const std::string& command, std::string& answer) override {
+        commands.push_back(command);
+        return real_.Query(command, answer);
+    }
     std::vector<std::string> Take() { return std::exchange(commands, {}); }
 
     std::vector<std::string> commands;

@@ -359,6 +359,8 @@ TEST_F(OptionsPagesTest, OffTimerControlsFollowTheirChecksAndLeaveTheRadiosAlone
         EXPECT_FALSE(Checked(page, IDC_PRIORITY_NORMAL));
         Click(page, IDC_ITEM_NAME_TAGS);
         Click(page, IDC_SCAN_SUBFOLDERS);
+        EXPECT_TRUE(Checked(page, IDC_RESUME_POSITION));  // on by default
+        Click(page, IDC_RESUME_POSITION);
         EXPECT_TRUE(ApplyEnabled(sheet));
         PropSheet_PressButton(sheet, PSBTN_OK);
     });
@@ -370,6 +372,7 @@ TEST_F(OptionsPagesTest, OffTimerControlsFollowTheirChecksAndLeaveTheRadiosAlone
     EXPECT_EQ(settings_.CpuPrioryMin, 1);
     EXPECT_EQ(settings_.ListItemName, 1);
     EXPECT_EQ(settings_.SubFolderFind, 0);
+    EXPECT_EQ(settings_.ResumePosition, 0);
     EXPECT_EQ(GetPriorityClass(GetCurrentProcess()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
 
     // Opened again with the timer on: the set time, and no shutdown choices.
