@@ -25,10 +25,18 @@ cmake --build --preset windows -j "$jobs"
 step "Windows tests under Wine"
 source scripts/xvfb.sh
 start_xvfb
-# The shared Wine prefix is made now, not inside whichever two tests start first.
-scripts/wine-run.sh cmd /c exit >/dev/null
+# The shared Wine prefix is made now, not inside whichever two tests start first, and one
+# Wine server runs for all of them: a server that a test started would keep that test's
+# output open, and the test waiting, for as long as another test kept the server busy.
+scripts/wine-run.sh cmd /c exit >/dev/null 2>&1
+export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null; stop_xvfb' EXIT
 ctest --preset windows
+wineserver -k 2>/dev/null || true
+trap - EXIT
 stop_xvfb
+unset WINEPREFIX
 
 step "fuzz build"
 cmake --preset fuzz >/dev/null
