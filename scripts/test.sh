@@ -30,6 +30,7 @@ start_xvfb
 # output open, and the test waiting, for as long as another test kept the server busy.
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1
 export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
+wineserver -w  # the server that made the prefix ends first
 wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null; stop_xvfb' EXIT
 ctest --preset windows
