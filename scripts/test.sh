@@ -26,12 +26,14 @@ step "Windows tests under Wine"
 source scripts/xvfb.sh
 start_xvfb
 # The shared Wine prefix is made now, not inside whichever two tests start first, and one
-# Wine server runs for all of them: a server that a test started would keep that test's
-# output open, and the test waiting, for as long as another test kept the server busy.
+# Wine server with its system processes runs for all of them: started by a test, they would
+# keep that test's output open, and the test waiting, for as long as another test kept the
+# server busy.
 scripts/wine-run.sh cmd /c exit >/dev/null 2>&1
 export WINEPREFIX=${HGF_WINEPREFIX:-$HGF_DEPS/wineprefix}
 wineserver -w  # the server that made the prefix ends first
 wineserver -p </dev/null >/dev/null 2>&1
+scripts/wine-run.sh cmd /c exit >/dev/null 2>&1  # starts the system processes
 trap 'wineserver -k 2>/dev/null; stop_xvfb' EXIT
 ctest --preset windows
 wineserver -k 2>/dev/null || true
