@@ -75,11 +75,28 @@ if [ ! -f "$WINEPREFIX/.hgf-ready" ] || [ ! -f "$WINEPREFIX/.hgf-fonts" ] ||
   ) 9>"$WINEPREFIX.lock"
 fi
 
-if [ -n "${DISPLAY:-}" ]; then
-  "${wine_locale[@]}" wine "$@"
+run_wine() {
+  if [ -n "${DISPLAY:-}" ]; then
+    "${wine_locale[@]}" wine "$@"
+  else
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${wine_locale[@]}" wine "$@"
+  fi
+}
+
+# Processes that Wine starts on the program's behalf (the desktop's explorer.exe, which
+# lives as long as any program uses the desktop) inherit its output. Into a caller's pipe
+# that would keep the caller waiting for them, so output that is not a terminal goes
+# through files and is passed on when the program has ended.
+if [ -t 1 ] && [ -t 2 ]; then
+  run_wine "$@"
+  rc=$?
 else
-  xvfb-run -a -s "-screen 0 1280x1024x24" "${wine_locale[@]}" wine "$@"
+  output=$(mktemp -d "${TMPDIR:-/tmp}/hgf-wine-output.XXXXXX")
+  run_wine "$@" >"$output/stdout" 2>"$output/stderr"
+  rc=$?
+  cat "$output/stdout"
+  cat "$output/stderr" >&2
+  rm -rf "$output"
 fi
-rc=$?
 [ $own_home = 1 ] && [ "${HGF_KEEP_HOME:-0}" != 1 ] && rm -rf "$home"
 exit $rc
