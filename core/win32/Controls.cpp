@@ -17,7 +17,7 @@
 namespace hgf {
 namespace {
 
-constexpr char kControlsClass[] = "HarrowgladeforteCore Controls";
+constexpr wchar_t kControlsClass[] = L"HarrowgladeforteCore Controls";
 constexpr int kVolumeButtonWidth = 16;  // the volume button at the strip's right end
 constexpr int kIndicatorWidth = 16;     // the host's play indicator left of the strip
 constexpr int kStripHeight = 21;
@@ -30,7 +30,7 @@ constexpr DWORD kCommonControlClasses = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
 
 RECT WorkArea() {
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return area;
 }
 
@@ -43,7 +43,7 @@ int DropDownHeight(HWND window) {
 }
 
 PlayerCore* CoreOf(HWND window) {
-    return reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<PlayerCore*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 }  // namespace
@@ -64,15 +64,15 @@ void PlayerCore::CreateControls() {
     int dropDownHeight = DropDownHeight(host);
     constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
-    WNDCLASSEXA stripClass{};
+    WNDCLASSEXW stripClass{};
     stripClass.cbSize = sizeof stripClass;
     stripClass.lpfnWndProc = ControlsProcedure;
     stripClass.hInstance = CoreModule();
-    stripClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    stripClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     stripClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     stripClass.lpszClassName = kControlsClass;
     ClassWindow::Params strip;
-    strip.text = "HGFcoreControls";
+    strip.text = L"HGFcoreControls";
     strip.style = kChildStyle;
     strip.x = kIndicatorWidth;
     strip.width = client.right - kIndicatorWidth;
@@ -84,35 +84,35 @@ void PlayerCore::CreateControls() {
 
     if (volumePopup_.Create(CoreModule(), kVolumePopupTemplate, host, VolumePopupProcedure,
                             reinterpret_cast<LPARAM>(this))) {
-        SetWindowTextA(volumePopup_.Handle(), "HGFcoreExtBox");
+        SetWindowTextW(volumePopup_.Handle(), L"HGFcoreExtBox");
     }
 
     if (!controls_.Exists()) return;
-    HWND combo = CreateWindowExA(
-        0, "ComboBox", "HGFcoreComboBox",
+    HWND combo = CreateWindowExW(
+        0, L"ComboBox", L"HGFcoreComboBox",
         kChildStyle | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED, kIndicatorWidth, 0,
         client.right - kIndicatorWidth, dropDownHeight, controls_.Handle(),
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COMBO)), CoreModule(), nullptr);
     if (!comboBox_.Attach(combo, this, ComboBoxProcedure)) return;
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
 
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     if (GetComboBoxInfo(combo, &info) &&
         comboList_.Attach(info.hwndList, this, ComboListProcedure)) {
-        ULONG_PTR style = GetClassLongPtrA(info.hwndList, GCL_STYLE);
-        SetClassLongPtrA(info.hwndList, GCL_STYLE, style ^ CS_DBLCLKS);
+        ULONG_PTR style = GetClassLongPtrW(info.hwndList, GCL_STYLE);
+        SetClassLongPtrW(info.hwndList, GCL_STYLE, style ^ CS_DBLCLKS);
     }
 }
 
 LRESULT CALLBACK PlayerCore::ControlsProcedure(HWND strip, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(strip, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     PlayerCore* core = CoreOf(strip);
-    if (!core) return DefWindowProcA(strip, message, wParam, lParam);
+    if (!core) return DefWindowProcW(strip, message, wParam, lParam);
     if (message == WM_NCDESTROY) core->controls_.Forget();
     return core->OnControlsMessage(strip, message, wParam, lParam);
 }
@@ -140,7 +140,7 @@ LRESULT PlayerCore::OnControlsMessage(HWND strip, UINT message, WPARAM wParam, L
             RECT client{};
             GetClientRect(strip, &client);
             auto icon = static_cast<HICON>(
-                LoadImageA(CoreModule(), MAKEINTRESOURCEA(kVolumeIcon), IMAGE_ICON, 16, 16, 0));
+                LoadImageW(CoreModule(), MAKEINTRESOURCEW(kVolumeIcon), IMAGE_ICON, 16, 16, 0));
             if (icon) {
                 DrawIconEx(dc, client.right - kVolumeButtonWidth, 0, icon, kVolumeButtonWidth,
                            client.bottom, 0, nullptr, DI_NORMAL);
@@ -169,14 +169,14 @@ LRESULT PlayerCore::OnControlsMessage(HWND strip, UINT message, WPARAM wParam, L
         case WM_RBUTTONUP: {
             POINT cursor{};
             GetCursorPos(&cursor);
-            SendMessageA(mainWindow_.Handle(), WM_NCRBUTTONUP, HTCAPTION,
+            SendMessageW(mainWindow_.Handle(), WM_NCRBUTTONUP, HTCAPTION,
                          MAKELPARAM(cursor.x, cursor.y));
             break;
         }
         default:
             break;
     }
-    return DefWindowProcA(strip, message, wParam, lParam);
+    return DefWindowProcW(strip, message, wParam, lParam);
 }
 
 void PlayerCore::OnComboNotification(HWND strip, int code) {
@@ -199,21 +199,21 @@ void PlayerCore::OnComboNotification(HWND strip, int code) {
             // "off" for the user's setting.
             if (mainWindow_.dropDownOpen) break;
             BOOL animation = FALSE;
-            SystemParametersInfoA(SPI_GETCOMBOBOXANIMATION, 0, &animation, 0);
+            SystemParametersInfoW(SPI_GETCOMBOBOXANIMATION, 0, &animation, 0);
             mainWindow_.savedComboAnimation = animation;
-            SystemParametersInfoA(SPI_SETCOMBOBOXANIMATION, 0, reinterpret_cast<void*>(FALSE), 0);
+            SystemParametersInfoW(SPI_SETCOMBOBOXANIMATION, 0, reinterpret_cast<void*>(FALSE), 0);
             mainWindow_.dropDownOpen = 1;
             break;
         }
         case CBN_CLOSEUP:
-            SystemParametersInfoA(
+            SystemParametersInfoW(
                 SPI_SETCOMBOBOXANIMATION, 0,
                 reinterpret_cast<void*>(static_cast<INT_PTR>(mainWindow_.savedComboAnimation)), 0);
             mainWindow_.dropDownOpen = 0;
             SetFocus(nullptr);
             break;
         case CBN_SELENDOK: {
-            LRESULT selection = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+            LRESULT selection = SendMessageW(combo, CB_GETCURSEL, 0, 0);
             if (selection != CB_ERR)
                 controller_.PlayChosenRow(static_cast<std::int32_t>(selection));
             break;
@@ -244,14 +244,14 @@ void PlayerCore::ShowVolumePopup() {
 INT_PTR CALLBACK PlayerCore::VolumePopupProcedure(HWND popup, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(popup, GWLP_USERDATA, lParam);
+        SetWindowLongPtrW(popup, GWLP_USERDATA, lParam);
         ShowWindow(popup, SW_HIDE);
         auto* core = reinterpret_cast<PlayerCore*>(lParam);
         HWND trackbar = GetDlgItem(popup, kVolumeTrackbar);
         // The top of a vertical track is its minimum: -100 there is full volume.
-        SendMessageA(trackbar, TBM_SETRANGEMIN, FALSE, -100);
-        SendMessageA(trackbar, TBM_SETRANGEMAX, FALSE, 0);
-        SendMessageA(trackbar, TBM_SETPOS, TRUE, core ? -core->settings_.Volume : -100);
+        SendMessageW(trackbar, TBM_SETRANGEMIN, FALSE, -100);
+        SendMessageW(trackbar, TBM_SETRANGEMAX, FALSE, 0);
+        SendMessageW(trackbar, TBM_SETPOS, TRUE, core ? -core->settings_.Volume : -100);
         return 0;
     }
     PlayerCore* core = CoreOf(popup);
@@ -263,7 +263,7 @@ INT_PTR CALLBACK PlayerCore::VolumePopupProcedure(HWND popup, UINT message, WPAR
         case WM_VSCROLL: {
             HWND trackbar = GetDlgItem(popup, kVolumeTrackbar);
             if (reinterpret_cast<HWND>(lParam) != trackbar) break;
-            int position = static_cast<int>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
+            int position = static_cast<int>(SendMessageW(trackbar, TBM_GETPOS, 0, 0));
             auto volume = static_cast<std::uint8_t>(std::min(std::abs(position), 100));
             core->settings_.Volume = volume;
             core->controller_.SetVolume(volume);
@@ -312,14 +312,14 @@ LRESULT CALLBACK PlayerCore::ComboBoxProcedure(HWND combo, UINT message, WPARAM 
 
 void PlayerCore::JumpToFolderGroup(int wheelDelta) {
     HWND combo = comboBox_.Handle();
-    auto selection = static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+    auto selection = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
     int target = FolderJumpTarget(selection, wheelDelta, liveList_.ItemCount(), [&](int row) {
         return liveList_.GetItemField(row, &PlaylistItem::isFolder) == 1;
     });
     // Selected without a notification: nothing starts playing. The item count selects
     // nothing (said as -1, which every combo box clears the selection for).
     int count = liveList_.ItemCount();
-    SendMessageA(combo, CB_SETCURSEL, target >= count ? -1 : target, 0);
+    SendMessageW(combo, CB_SETCURSEL, target >= count ? -1 : target, 0);
 }
 
 LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM wParam,
@@ -348,12 +348,12 @@ LRESULT CALLBACK PlayerCore::ComboListProcedure(HWND list, UINT message, WPARAM 
 }
 
 bool PlayerCore::ClickChoosesFolderRow(HWND list) {
-    auto selection = static_cast<int>(SendMessageA(comboBox_.Handle(), CB_GETCURSEL, 0, 0));
+    auto selection = static_cast<int>(SendMessageW(comboBox_.Handle(), CB_GETCURSEL, 0, 0));
     if (selection == CB_ERR) return false;
     POINT cursor{};
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) != list) return false;
-    if (SendMessageA(list, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) != HTCLIENT)
+    if (SendMessageW(list, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) != HTCLIENT)
         return false;
     return liveList_.GetItemField(selection, &PlaylistItem::isFolder) == 1;
 }

@@ -18,9 +18,9 @@ ScreenRect MonitorWorkAreaOf(HWND window) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-    if (monitor && GetMonitorInfoA(monitor, &info)) return ToScreenRect(info.rcWork);
+    if (monitor && GetMonitorInfoW(monitor, &info)) return ToScreenRect(info.rcWork);
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return ToScreenRect(area);
 }
 

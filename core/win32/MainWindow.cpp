@@ -21,7 +21,7 @@ constexpr WPARAM kResumeSuspend = 7;        // PBT_APMRESUMESUSPEND
 
 // Broadcast by the shell when it (re)starts: tray icons must be added again.
 UINT TaskbarCreatedMessage() {
-    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
     return message;
 }
 
@@ -29,7 +29,7 @@ UINT TaskbarCreatedMessage() {
 
 LRESULT CALLBACK PlayerCore::MainWindowProcedure(HWND window, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    auto* core = reinterpret_cast<PlayerCore*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* core = reinterpret_cast<PlayerCore*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!core) return SubclassedWindow::PassOnWithoutOwner(window, message, wParam, lParam);
     if (message == WM_COPYDATA && lParam &&
         core->OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam)))
@@ -111,7 +111,7 @@ void PlayerCore::OnMainWindowMessage(HWND window, UINT message, WPARAM wParam, L
             HotkeyResponse response =
                 RespondToHotkey(settings_.keyTable, static_cast<std::uint16_t>(wParam));
             for (int command : response.commands)
-                PostMessageA(window, WM_COMMAND, command, 0);
+                PostMessageW(window, WM_COMMAND, command, 0);
             if (response.pause) controller_.PauseIfPlaying();
             break;
         }
@@ -158,7 +158,7 @@ bool PlayerCore::OnCopyData(const COPYDATASTRUCT& data) {
 void PlayerCore::CheckOffTimerNow() {
     OffTimerSetting timer{offTimerEnabled_, offTimerHour_, offTimerMinute_};
     if (CheckOffTimer(timer, settings_, clock_.NowLocal(), power_) == OffTimerOutcome::CloseWindow)
-        SendMessageA(mainWindow_.Handle(), WM_CLOSE, 0, 0);
+        SendMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);
 }
 
 void PlayerCore::StoreWindowRect() {
@@ -179,10 +179,10 @@ void PlayerCore::RepaintAfterResume() {
     int width = rect.right - rect.left;
     int height = rect.bottom - rect.top;
     constexpr UINT kResize = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
-    LONG_PTR exStyle = GetWindowLongPtrA(main, GWL_EXSTYLE);
-    SetWindowLongPtrA(main, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    LONG_PTR exStyle = GetWindowLongPtrW(main, GWL_EXSTYLE);
+    SetWindowLongPtrW(main, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
     SetWindowPos(main, nullptr, 0, 0, width - 1, height - 1, kResize);
-    SetWindowLongPtrA(main, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    SetWindowLongPtrW(main, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     SetWindowPos(main, nullptr, 0, 0, width, height, kResize);
     FadeMainWindow(settings_.LayeredNoActive, settings_.LayeredNoActive);
 }

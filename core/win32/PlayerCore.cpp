@@ -13,6 +13,8 @@
 #include "PlayerCommands.h"
 #include "engines/StreamTags.h"
 #include "platform/CodePage932.h"
+#include "platform/win32/ProgramFolder.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "platform/win32/Win32PowerControl.h"
@@ -31,7 +33,6 @@ PlaylistServices ListServices() {
                             ReadPlaylistFile};
 }
 
-constexpr int kPathBufferSize = 520;
 constexpr int kDefaultWidth = 320;  // CMD_WINDOW_INIT: width at the work area's corner
 constexpr int kDefaultLayeredNoActive = 100;
 constexpr int kDefaultLayeredActive = 200;
@@ -40,10 +41,17 @@ BYTE ClampAlpha(int alpha) {
     return static_cast<BYTE>(std::clamp(alpha, 0, 255));
 }
 
+// A message box with the stop icon; `text` and `caption` are code-page-932 text.
+void ShowStopMessage(HWND owner, const std::string& text, const std::string& caption) {
+    MessageBoxW(owner, WideFromCodePage932(text).c_str(), WideFromCodePage932(caption).c_str(),
+                MB_OK | MB_ICONSTOP);
+}
+
 // FileStamp of the file at `path`; empty when it cannot be read.
 std::string StampOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (path.empty() ||
+        !GetFileAttributesExW(WideFromCodePage932(path).c_str(), GetFileExInfoStandard, &data))
         return {};
     const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     const std::uint64_t written = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
@@ -171,7 +179,7 @@ void PlayerCore::Start(const char* title, int iconId) {
 }
 
 LRESULT PlayerCore::MoveToDefaultPosition() {
-    return SendMessageA(mainWindow_.Handle(), WM_COMMAND, CMD_WINDOW_INIT, 0);
+    return SendMessageW(mainWindow_.Handle(), WM_COMMAND, CMD_WINDOW_INIT, 0);
 }
 
 std::string PlayerCore::GetStatusText() {
@@ -266,14 +274,14 @@ void PlayerCore::FillList(const Playlist& list) {
     HWND combo = comboBox_.Handle();
     if (!combo) return;
     const std::int32_t rows = list.ItemCount();
-    SendMessageA(combo, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    SendMessageA(combo, CB_INITSTORAGE, static_cast<WPARAM>(rows), 0);
+    SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_INITSTORAGE, static_cast<WPARAM>(rows), 0);
     // An owner-drawn list without strings keeps only the value it is given, as item data;
     // the host draws each row from GetItemTitle, so the rows carry none.
     for (std::int32_t row = 0; row < rows; ++row)
-        SendMessageA(combo, CB_ADDSTRING, 0, 0);
-    SendMessageA(combo, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(combo, CB_ADDSTRING, 0, 0);
+    SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
 }
 
@@ -286,12 +294,12 @@ void PlayerCore::RepaintListTitles() {
 int PlayerCore::ListRowCount() {
     HWND combo = comboBox_.Handle();
     if (!combo) return 0;
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     return count == CB_ERR ? 0 : static_cast<int>(count);
 }
 
 void PlayerCore::SelectListRow(int index) {
-    if (HWND combo = comboBox_.Handle()) SendMessageA(combo, CB_SETCURSEL, index, 0);
+    if (HWND combo = comboBox_.Handle()) SendMessageW(combo, CB_SETCURSEL, index, 0);
 }
 
 void PlayerCore::AnswerLoader() {
@@ -299,14 +307,14 @@ void PlayerCore::AnswerLoader() {
 }
 
 void PlayerCore::ReportNothingFound() {
-    MessageBoxA(mainWindow_.Handle(),
-                "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。",
-                "Harrowgladeforte Core", MB_OK | MB_ICONSTOP);
+    ShowStopMessage(mainWindow_.Handle(),
+                    "フォルダを検索しましたが、再生可能なファイルは見つかりませんでした。",
+                    "Harrowgladeforte Core");
 }
 
 void PlayerCore::ReportSaveFailed(const std::string& path) {
-    const std::string text = "プレイリストを保存できませんでした。\n" + path;
-    MessageBoxA(mainWindow_.Handle(), text.c_str(), "Harrowgladeforte", MB_OK | MB_ICONSTOP);
+    ShowStopMessage(mainWindow_.Handle(), "プレイリストを保存できませんでした。\n" + path,
+                    "Harrowgladeforte");
 }
 
 bool PlayerCore::ChooseFolder(std::string& path) {
@@ -347,7 +355,7 @@ void PlayerCore::PlaceAtDefaultPosition() {
     if (comboBox_.Handle()) GetClientRect(comboBox_.Handle(), &combo);
     int height = 2 * GetSystemMetrics(SM_CYDLGFRAME) + combo.bottom;
     RECT workArea{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
     SetWindowPos(main, nullptr, workArea.right - kDefaultWidth, workArea.bottom - height,
                  kDefaultWidth, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     settings_.LayeredNoActive = kDefaultLayeredNoActive;
@@ -357,11 +365,10 @@ void PlayerCore::PlaceAtDefaultPosition() {
 }
 
 void PlayerCore::OpenHelpPage() {
-    char program[kPathBufferSize] = "";
-    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-    if (length == 0 || length >= sizeof program) return;
-    std::string page = HelpPagePath(program);
-    ShellExecuteA(mainWindow_.Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const std::string program = ProgramPath();
+    if (program.empty()) return;
+    const std::wstring page = WideFromCodePage932(HelpPagePath(program));
+    ShellExecuteW(mainWindow_.Handle(), nullptr, page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void PlayerCore::OpenOptionsSheet() {
@@ -378,7 +385,7 @@ void PlayerCore::OpenOptionsSheet() {
 }
 
 void PlayerCore::Close() {
-    SendMessageA(mainWindow_.Handle(), WM_CLOSE, 0, 0);
+    SendMessageW(mainWindow_.Handle(), WM_CLOSE, 0, 0);
 }
 
 void PlayerCore::ContinueLater() {
@@ -387,7 +394,7 @@ void PlayerCore::ContinueLater() {
     // Posted messages come before input, painting and timers: posted while any of those
     // wait, the continuation would starve them. A timer comes after all of them.
     const bool othersWaiting = HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER)) != 0;
-    if (othersWaiting || !PostMessageA(main, MSG_PLAY_PASS, 0, 0))
+    if (othersWaiting || !PostMessageW(main, MSG_PLAY_PASS, 0, 0))
         SetTimer(main, TIMER_PLAY_PASS, USER_TIMER_MINIMUM, nullptr);
 }
 

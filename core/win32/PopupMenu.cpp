@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "PopupMenu.h"
+#include "platform/win32/WideText.h"
 #include "settings/win32/KeyNames.h"
 #include "settings/win32/OptionsSheet.h"
 #include "win32/PlayerCore.h"
@@ -16,7 +17,7 @@ void AppendEntries(HMENU menu, const std::vector<MenuEntry>& entries, HMENU play
                    HMENU historyMenu, bool ownerDraw, std::map<int, std::string>& texts) {
     for (const MenuEntry& entry : entries) {
         if (entry.kind == MenuEntryKind::Separator) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
         UINT flags =
@@ -29,9 +30,13 @@ void AppendEntries(HMENU menu, const std::vector<MenuEntry>& entries, HMENU play
         }
         // A menu handle keeps its meaning in 32 bits, as the interface's int ids do.
         const std::string& text = texts[static_cast<int>(id)] = entry.text;
-        // An owner-drawn item carries its text as item data; the host may draw it from
-        // there or from GetMenuText.
-        AppendMenuA(menu, flags | (ownerDraw ? MF_OWNERDRAW : MF_STRING), id, text.c_str());
+        // An owner-drawn item carries its code-page-932 text as item data; the host may draw
+        // it from there or from GetMenuText.
+        if (ownerDraw) {
+            AppendMenuW(menu, flags | MF_OWNERDRAW, id, reinterpret_cast<LPCWSTR>(text.c_str()));
+        } else {
+            AppendMenuW(menu, flags | MF_STRING, id, WideFromCodePage932(text).c_str());
+        }
     }
 }
 
@@ -50,7 +55,7 @@ BOOL PlayerCore::ShowPopupMenu(int ownerDraw) {
     TrackPopupMenu(mainMenu_, TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, main, nullptr);
     // A menu opened from the tray icon closes on a click elsewhere only once the owner
     // has seen another message.
-    PostMessageA(main, WM_NULL, 0, 0);
+    PostMessageW(main, WM_NULL, 0, 0);
     BOOL destroyed = DestroyMenu(mainMenu_);  // the submenus go with it
     mainMenu_ = historyMenu_ = playModeMenu_ = nullptr;
     return destroyed;

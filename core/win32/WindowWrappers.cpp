@@ -4,7 +4,7 @@ namespace hgf {
 namespace {
 
 // The window property that holds a subclassed window's original procedure.
-constexpr char kOriginalProcedure[] = "HarrowgladeforteCore.OriginalProcedure";
+constexpr wchar_t kOriginalProcedure[] = L"HarrowgladeforteCore.OriginalProcedure";
 
 }  // namespace
 
@@ -25,7 +25,7 @@ SubclassedWindow::~SubclassedWindow() {
 
 bool SubclassedWindow::Attach(HWND window, void* owner, WNDPROC procedure) {
     if (!window || !IsWindow(window)) return false;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
     ownsUserData_ = true;
     return AttachKeepingUserData(window, procedure);
 }
@@ -33,52 +33,52 @@ bool SubclassedWindow::Attach(HWND window, void* owner, WNDPROC procedure) {
 bool SubclassedWindow::AttachKeepingUserData(HWND window, WNDPROC procedure) {
     if (!window || !IsWindow(window)) return false;
     window_ = window;
-    instance_ = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    instance_ = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
     UpdateSize();
     replacement_ = procedure;
     original_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
-    SetPropA(window, kOriginalProcedure, reinterpret_cast<HANDLE>(original_));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+    SetPropW(window, kOriginalProcedure, reinterpret_cast<HANDLE>(original_));
     return true;
 }
 
 void SubclassedWindow::Detach() {
     if (!Exists() || !original_) return;
-    if (ownsUserData_) SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC));
+    if (ownsUserData_) SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window_, GWLP_WNDPROC));
     if (current != replacement_) return;  // someone subclassed after us: leave the chain
-    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
-    RemovePropA(window_, kOriginalProcedure);
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+    RemovePropW(window_, kOriginalProcedure);
 }
 
 LRESULT SubclassedWindow::PassOnWithoutOwner(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    auto original = reinterpret_cast<WNDPROC>(GetPropA(window, kOriginalProcedure));
-    if (message == WM_NCDESTROY) RemovePropA(window, kOriginalProcedure);
-    if (!original) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(original, window, message, wParam, lParam);
+    auto original = reinterpret_cast<WNDPROC>(GetPropW(window, kOriginalProcedure));
+    if (message == WM_NCDESTROY) RemovePropW(window, kOriginalProcedure);
+    if (!original) return DefWindowProcW(window, message, wParam, lParam);
+    return CallWindowProcW(original, window, message, wParam, lParam);
 }
 
 void SubclassedWindow::DetachAndForget() {
     Detach();
-    if (window_) RemovePropA(window_, kOriginalProcedure);  // the window's last message
+    if (window_) RemovePropW(window_, kOriginalProcedure);  // the window's last message
     window_ = nullptr;
 }
 
 LRESULT SubclassedWindow::CallOriginal(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) const {
-    if (!original_) return DefWindowProcA(window, message, wParam, lParam);
-    return CallWindowProcA(original_, window, message, wParam, lParam);
+    if (!original_) return DefWindowProcW(window, message, wParam, lParam);
+    return CallWindowProcW(original_, window, message, wParam, lParam);
 }
 
-bool ClassWindow::Create(const WNDCLASSEXA& windowClass, const Params& params) {
-    WNDCLASSEXA existing{};
+bool ClassWindow::Create(const WNDCLASSEXW& windowClass, const Params& params) {
+    WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (!GetClassInfoExA(windowClass.hInstance, windowClass.lpszClassName, &existing) &&
-        !RegisterClassExA(&windowClass)) {
+    if (!GetClassInfoExW(windowClass.hInstance, windowClass.lpszClassName, &existing) &&
+        !RegisterClassExW(&windowClass)) {
         return false;
     }
-    window_ = CreateWindowExA(params.exStyle, windowClass.lpszClassName, params.text, params.style,
+    window_ = CreateWindowExW(params.exStyle, windowClass.lpszClassName, params.text, params.style,
                               params.x, params.y, params.width, params.height, params.parent,
                               reinterpret_cast<HMENU>(params.id), windowClass.hInstance,
                               params.createParam);
@@ -90,7 +90,7 @@ bool ClassWindow::Create(const WNDCLASSEXA& windowClass, const Params& params) {
 
 bool ModelessDialog::Create(HINSTANCE module, int templateId, HWND owner, DLGPROC procedure,
                             LPARAM param) {
-    window_ = CreateDialogParamA(module, MAKEINTRESOURCEA(templateId), owner, procedure, param);
+    window_ = CreateDialogParamW(module, MAKEINTRESOURCEW(templateId), owner, procedure, param);
     if (!window_) return false;
     instance_ = module;
     UpdateSize();

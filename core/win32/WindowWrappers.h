@@ -74,7 +74,7 @@ class ClassWindow : public WindowWrapper {
   public:
     struct Params {
         DWORD exStyle = 0;
-        const char* text = "";
+        const wchar_t* text = L"";
         DWORD style = 0;
         int x = 0, y = 0, width = 0, height = 0;
         HWND parent = nullptr;
@@ -83,7 +83,7 @@ class ClassWindow : public WindowWrapper {
     };
     // Registers `windowClass` (unless a class of that name exists in its module) and
     // creates the window; false leaves the wrapper empty.
-    bool Create(const WNDCLASSEXA& windowClass, const Params& params);
+    bool Create(const WNDCLASSEXW& windowClass, const Params& params);
 };
 
 // A modeless dialog made from a template.

@@ -6,12 +6,12 @@ namespace hgf {
 
 void Win32Messenger::Post(WindowHandle window, unsigned message, std::uintptr_t wParam,
                           std::intptr_t lParam) {
-    PostMessageA(static_cast<HWND>(window), message, wParam, lParam);
+    PostMessageW(static_cast<HWND>(window), message, wParam, lParam);
 }
 
 std::intptr_t Win32Messenger::Send(WindowHandle window, unsigned message, std::uintptr_t wParam,
                                    std::intptr_t lParam) {
-    return SendMessageA(static_cast<HWND>(window), message, wParam, lParam);
+    return SendMessageW(static_cast<HWND>(window), message, wParam, lParam);
 }
 
 Win32Messenger& TheWin32Messenger() {

@@ -18,10 +18,12 @@
 #include "FakeClock.h"
 #include "FakePowerControl.h"
 #include "ToneOgg.h"
+#include "TrayIconRules.h"
 #include "platform/PowerControl.h"
 #include "win32/CoreModule.h"
 #include "win32/KeyboardHook.h"
 #include "win32/PlayerCore.h"
+#include "win32/TrayRecord.h"
 #include "win32/WindowTestKit.h"
 
 namespace hgf {
@@ -51,16 +53,16 @@ std::vector<MenuItem> ReadMenu(HMENU menu) {
     std::vector<MenuItem> items;
     int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        char text[512] = "";
-        MENUITEMINFOA info{};
+        wchar_t text[512] = L"";
+        MENUITEMINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
         info.dwTypeData = text;
-        info.cch = sizeof text;
-        GetMenuItemInfoA(menu, i, TRUE, &info);
+        info.cch = static_cast<UINT>(std::size(text));
+        GetMenuItemInfoW(menu, i, TRUE, &info);
         MenuItem item;
         item.id = info.wID;
-        item.text = text;
+        item.text = CodePage932FromWide(text);  // as Windows holds it, whatever its code page
         item.state = info.fState & (MFS_GRAYED | MFS_CHECKED);
         item.separator = (info.fType & MFT_SEPARATOR) != 0;
         if (info.hSubMenu) item.submenu = ReadMenu(info.hSubMenu);
@@ -549,6 +551,14 @@ TEST_F(MenuTrayTest, AlphaFadesOnlyWhenTheCursorCrosses) {
     SetCursorPos(away.x, away.y);
     Tick(TIMER_FADE);
     EXPECT_EQ(AlphaOf(window_), 91);
+}
+
+// The shell offers no way to read a tooltip back, so the record it is handed is checked:
+// it holds the Japanese title, whatever the system's code page.
+TEST(TrayRecordTest, TheTooltipIsTheTitleInJapanese) {
+    NOTIFYICONDATAW record = TrayRecord(nullptr, nullptr, TrayTooltipText("曲の題名"));
+    EXPECT_EQ(std::wstring(record.szTip), L"曲の題名");
+    EXPECT_EQ(record.cbSize, UINT(NOTIFYICONDATAW_V2_SIZE));
 }
 
 }  // namespace

@@ -9,7 +9,10 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
+
+#include "platform/win32/WideText.h"
 
 namespace hgf::test {
 
@@ -54,10 +57,11 @@ inline void Pump(int ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+// The window's text as Windows holds it (read through the wide function), in code page 932.
 inline std::string WindowText(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[256] = L"";
+    GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return CodePage932FromWide(text);
 }
 
 inline std::string ClassOf(HWND window) {
