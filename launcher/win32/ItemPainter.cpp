@@ -1,6 +1,8 @@
 // Planning and painting of the list combo box rows.
 #include "win32/ItemPainter.h"
 
+#include "platform/win32/WideText.h"
+
 namespace hgf::launcher {
 
 ItemDrawing PlanItemDrawing(IHarrowgladeforteCore& core, const DRAWITEMSTRUCT& item) {
@@ -43,17 +45,22 @@ ItemDrawing PlanItemDrawing(IHarrowgladeforteCore& core, const DRAWITEMSTRUCT& i
 
 namespace {
 
-void PaintInto(const ItemDrawing& drawing, HDC dc, HIMAGELIST itemIcons) {
+// The row text, whatever the system's ANSI code page.
+void DrawRowText(HDC dc, const std::string& text, RECT textRect) {
     constexpr UINT kTextFormat = DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_BOTTOM;
+    const std::wstring wide = WideFromCodePage932(text);
+    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &textRect, kTextFormat);
+}
+
+void PaintInto(const ItemDrawing& drawing, HDC dc, HIMAGELIST itemIcons) {
     RECT itemRect = drawing.itemRect;
-    RECT textRect = drawing.textRect;
     switch (drawing.kind) {
         case ItemDrawing::Kind::StatusText:
             // Cleared first, so a shorter status text leaves no trace of what was shown.
             FillRect(dc, &itemRect, GetSysColorBrush(COLOR_WINDOW));
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-            DrawTextA(dc, drawing.text.c_str(), -1, &textRect, kTextFormat);
+            DrawRowText(dc, drawing.text, drawing.textRect);
             return;
         case ItemDrawing::Kind::Blank:
             FillRect(dc, &itemRect, GetSysColorBrush(COLOR_WINDOW));
@@ -68,7 +75,7 @@ void PaintInto(const ItemDrawing& drawing, HDC dc, HIMAGELIST itemIcons) {
                        drawing.iconAt.y, ILD_NORMAL);
     }
     SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, drawing.text.c_str(), -1, &textRect, kTextFormat);
+    DrawRowText(dc, drawing.text, drawing.textRect);
 }
 
 }  // namespace

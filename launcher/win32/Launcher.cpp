@@ -35,11 +35,11 @@ int RunPlayer(HINSTANCE instance, CoreFactory createCore, const std::wstring& pa
 
     MSG message{};
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) break;
         if (got == -1) return 0;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -7,6 +7,7 @@
 #include "CoreIds.h"
 #include "ProductInfo.h"
 #include "launcher/LauncherResources.h"
+#include "platform/win32/WideText.h"
 #include "win32/AboutPage.h"
 #include "win32/ItemPainter.h"
 #include "win32/SingleInstance.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr COLORREF kImageMask = RGB(HGF_IMAGE_MASK_RED, HGF_IMAGE_MASK_GREEN, HGF_IMAGE_MASK_BLUE);
 constexpr int kImageSize = 16;  // px, both image lists
 constexpr int kFontHeight = 12;
-constexpr char kFontFace[] = "ＭＳ Ｐゴシック";
+constexpr char kFontFace[] = "ＭＳ Ｐゴシック";  // code page 932
 
 Rect ToRect(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
@@ -29,7 +30,7 @@ RECT ToRECT(const Rect& r) {
 
 Rect WorkArea() {
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return ToRect(area);
 }
 
@@ -37,36 +38,37 @@ Rect WorkArea() {
 
 LauncherResources LoadLauncherResources(HINSTANCE instance) {
     LauncherResources resources;
-    resources.icon.reset(LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM)));
+    resources.icon.reset(LoadIconW(instance, MAKEINTRESOURCEW(IDI_PROGRAM)));
     // Loaded as DIB sections: from a device-dependent bitmap the image list would keep
     // only 16 colours.
     resources.indicatorFrames.reset(
-        ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_PLAY_INDICATOR), kImageSize, 0,
+        ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDB_PLAY_INDICATOR), kImageSize, 0,
                              kImageMask, IMAGE_BITMAP, LR_CREATEDIBSECTION));
-    resources.itemIcons.reset(ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_ITEM_ICONS),
+    resources.itemIcons.reset(ImageList_LoadImageW(instance, MAKEINTRESOURCEW(IDB_ITEM_ICONS),
                                                    kImageSize, 0, kImageMask, IMAGE_BITMAP,
                                                    LR_CREATEDIBSECTION));
-    resources.font.reset(CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    resources.font.reset(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
+                                     DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                     WideFromCodePage932(kFontFace).c_str()));
     return resources;
 }
 
 WindowClassRegistration::WindowClassRegistration(HINSTANCE instance, HICON icon)
     : instance_(instance) {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &LauncherWindow::Procedure;
     windowClass.cbWndExtra = sizeof(LauncherWindow*);  // the user data belongs to the core
     windowClass.hInstance = instance;
     windowClass.hIcon = icon;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = LauncherWindow::kClassName;
-    atom_ = RegisterClassExA(&windowClass);
+    atom_ = RegisterClassExW(&windowClass);
 }
 
 WindowClassRegistration::~WindowClassRegistration() {
-    if (atom_) UnregisterClassA(LauncherWindow::kClassName, instance_);
+    if (atom_) UnregisterClassW(LauncherWindow::kClassName, instance_);
 }
 
 LauncherWindow::LauncherWindow(IHarrowgladeforteCore& core, HINSTANCE instance,
@@ -78,7 +80,7 @@ LauncherWindow::~LauncherWindow() {
 }
 
 bool LauncherWindow::Create() {
-    const HWND created = CreateWindowExA(
+    const HWND created = CreateWindowExW(
         WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, kClassName,
         WS_POPUP | WS_CLIPCHILDREN | WS_DLGFRAME, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
     return created != nullptr;
@@ -86,11 +88,11 @@ bool LauncherWindow::Create() {
 
 LRESULT CALLBACK LauncherWindow::Procedure(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-    auto* self = reinterpret_cast<LauncherWindow*>(GetWindowLongPtrA(window, 0));
+    auto* self = reinterpret_cast<LauncherWindow*>(GetWindowLongPtrW(window, 0));
     if (message == WM_NCCREATE) {
         self =
-            static_cast<LauncherWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(self));
+            static_cast<LauncherWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
     }
     if (!self) {
@@ -101,11 +103,11 @@ LRESULT CALLBACK LauncherWindow::Procedure(HWND window, UINT message, WPARAM wPa
             info->ptMaxTrackSize = {sizes.maxWidth, sizes.maxHeight};
             return 0;
         }
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     const LRESULT result = self->OnMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, 0, 0);
+        SetWindowLongPtrW(window, 0, 0);
         self->window_ = self->strip_ = self->comboBox_ = nullptr;
     }
     return result;
@@ -158,16 +160,16 @@ LRESULT LauncherWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 LRESULT LauncherWindow::OnCreate() {
     const auto font = reinterpret_cast<WPARAM>(resources_.font.get());
-    SendMessageA(window_, WM_SETFONT, font, FALSE);
+    SendMessageW(window_, WM_SETFONT, font, FALSE);
     strip_ = core_.AttachWindow(window_);
     comboBox_ = core_.GetComboBoxWindow();
-    if (strip_) SendMessageA(strip_, WM_SETFONT, font, FALSE);
-    if (comboBox_) SendMessageA(comboBox_, WM_SETFONT, font, FALSE);
+    if (strip_) SendMessageW(strip_, WM_SETFONT, font, FALSE);
+    if (comboBox_) SendMessageW(comboBox_, WM_SETFONT, font, FALSE);
 
     RECT saved{};
     core_.GetSavedWindowRect(&saved);
@@ -225,12 +227,12 @@ LRESULT LauncherWindow::OnMeasureItem(WPARAM wParam, LPARAM lParam) {
         item->itemWidth = kItemWidth;
         item->itemHeight = item->itemID == static_cast<UINT>(-1) ? kEditItemHeight : kItemHeight;
     }
-    return DefWindowProcA(window_, WM_MEASUREITEM, wParam, lParam);
+    return DefWindowProcW(window_, WM_MEASUREITEM, wParam, lParam);
 }
 
 LRESULT LauncherWindow::OnDrawItem(WPARAM wParam, LPARAM lParam) {
     const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    if (item->CtlType != ODT_COMBOBOX) return DefWindowProcA(window_, WM_DRAWITEM, wParam, lParam);
+    if (item->CtlType != ODT_COMBOBOX) return DefWindowProcW(window_, WM_DRAWITEM, wParam, lParam);
     PaintItem(PlanItemDrawing(core_, *item), item->hDC, resources_.itemIcons.get());
     return TRUE;
 }

@@ -42,9 +42,21 @@ class WindowClassRegistration {
     ATOM atom_ = 0;
 };
 
+// The window class name as the wide-character functions take it: the core's main window
+// class, which the keyboard hook and a second copy look for.
+inline constexpr wchar_t kMainWindowClassWide[] = L"Harrowgladeforte 2.03";
+
+constexpr bool SameAsciiName(const char* narrow, const wchar_t* wide) {
+    for (; *narrow || *wide; ++narrow, ++wide) {
+        if (static_cast<wchar_t>(*narrow) != *wide) return false;
+    }
+    return true;
+}
+static_assert(SameAsciiName(kMainWindowClass, kMainWindowClassWide));
+
 class LauncherWindow {
   public:
-    static constexpr const char* kClassName = kMainWindowClass;  // the hook posts only to it
+    static constexpr const wchar_t* kClassName = kMainWindowClassWide;
 
     // The core and the resources must outlive the window. `pathToOpen` (a full path, or
     // empty) is handed to the core before Start, which then loads it instead of the newest

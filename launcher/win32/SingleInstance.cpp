@@ -7,6 +7,8 @@
 #include "LauncherRules.h"
 #include "ProductInfo.h"
 #include "launcher/LauncherResources.h"
+#include "platform/win32/WideText.h"
+#include "win32/LauncherWindow.h"
 
 namespace hgf::launcher {
 
@@ -15,9 +17,9 @@ namespace {
 constexpr unsigned kHandOverTimeoutMs = 5000;
 
 int OsMajorVersion() {
-    OSVERSIONINFOA version{};
+    OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof(version);
-    if (!GetVersionExA(&version)) return 0;
+    if (!GetVersionExW(&version)) return 0;
     return static_cast<int>(version.dwMajorVersion);
 }
 
@@ -26,16 +28,18 @@ int OsMajorVersion() {
 InstanceClaim ClaimSingleInstance() {
     const std::string name = SingleInstanceMutexName(OsMajorVersion());
     InstanceClaim claim;
-    claim.mutex.reset(CreateMutexA(nullptr, TRUE, name.c_str()));
+    claim.mutex.reset(CreateMutexW(nullptr, TRUE, WideFromCodePage932(name).c_str()));
     claim.anotherCopyRuns = !claim.mutex || GetLastError() == ERROR_ALREADY_EXISTS;
     return claim;
 }
 
 bool AskStartAnyway() {
     // "An instance of the application is already running; start it anyway?"
+    const std::wstring question =
+        WideFromCodePage932("アプリケーションが既に起動されていますが、それでも起動しますか？");
     const int answer =
-        MessageBoxA(nullptr, "アプリケーションが既に起動されていますが、それでも起動しますか？",
-                    HGF_PRODUCT_TITLE, MB_YESNO | MB_ICONQUESTION);
+        MessageBoxW(nullptr, question.c_str(), WideFromCodePage932(HGF_PRODUCT_TITLE).c_str(),
+                    MB_YESNO | MB_ICONQUESTION);
     return answer == IDYES;
 }
 
@@ -73,7 +77,7 @@ bool SendPathToOpen(HWND window, const std::wstring& path, unsigned timeoutMs) {
 }
 
 bool HandPathToRunningCopy(const std::wstring& path) {
-    HWND running = FindWindowA(kMainWindowClass, nullptr);
+    HWND running = FindWindowW(LauncherWindow::kClassName, nullptr);
     return running && SendPathToOpen(running, path, kHandOverTimeoutMs);
 }
 

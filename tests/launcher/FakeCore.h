@@ -49,12 +49,12 @@ class FakeCore final : public IHarrowgladeforteCore {
         lifecycle.push_back("AttachWindow");
         host = hostWindow;
         if (createControls) {
-            const HINSTANCE instance = GetModuleHandleA(nullptr);
-            strip = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 16, 0, 100, 21,
+            const HINSTANCE instance = GetModuleHandleW(nullptr);
+            strip = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 16, 0, 100, 21,
                                     hostWindow, nullptr, instance, nullptr);
             // A child of the host itself, so its WM_MEASUREITEM reaches the launcher.
-            comboBox = CreateWindowExA(
-                0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
+            comboBox = CreateWindowExW(
+                0, L"COMBOBOX", L"", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
                 16, 0, 100, 200, hostWindow, nullptr, instance, nullptr);
         }
         return strip;

@@ -1,5 +1,5 @@
 // How the list combo box rows are drawn from the core's data: the plan for each kind of
-// row, and the painted pixels of an icon.
+// row, and the painted pixels of an icon and of a Japanese title.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -93,7 +93,7 @@ TEST_F(ItemPainterTest, MissingRowsAreBlank) {
 // A 32-bit memory bitmap to paint rows into and read back.
 class Surface {
   public:
-    Surface(int width, int height) : width_(width) {
+    Surface(int width, int height) : width_(width), height_(height) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
         info.bmiHeader.biWidth = width;
@@ -116,9 +116,19 @@ class Surface {
         const DWORD bgra = bits_[y * width_ + x];
         return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
     }
+    // Pixels that differ from `other`, a surface of the same size.
+    int Differences(const Surface& other) const {
+        int count = 0;
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x)
+                count += Pixel(x, y) != other.Pixel(x, y);
+        }
+        return count;
+    }
 
   private:
     int width_;
+    int height_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
@@ -150,6 +160,32 @@ TEST_F(ItemPainterTest, PaintsTheChosenIconAtTheIndent) {
     PaintItem(PlanItemDrawing(core_, Row(0, ODS_COMBOBOXEDIT, {0, 0, 200, 14})), surface.Dc(),
               resources.itemIcons.get());
     EXPECT_EQ(surface.Pixel(iconX + 5, 10), GetSysColor(COLOR_WINDOW));
+}
+
+// The core's titles are code page 932; the row shows their characters whatever the system's
+// ANSI code page: the same pixels as the title drawn from UTF-16.
+TEST_F(ItemPainterTest, JapaneseTitleIsDrawnAsItsCharacters) {
+    const LauncherResources resources = LoadLauncherResources(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(resources.Complete());
+    core_.items = {{"夜明けの歌.ogg", 0, 0, 0, 0}};
+    constexpr RECT kRow{0, 0, 200, 14};
+    Surface painted(200, 14);
+    Surface expected(200, 14);
+    SelectObject(painted.Dc(), resources.font.get());  // as the combo box's own font
+    SelectObject(expected.Dc(), resources.font.get());
+
+    PaintItem(PlanItemDrawing(core_, Row(0, ODS_COMBOBOXEDIT, kRow)), painted.Dc(), nullptr);
+    FillRect(expected.Dc(), &kRow, GetSysColorBrush(COLOR_WINDOW));
+    SetBkMode(expected.Dc(), TRANSPARENT);
+    SetTextColor(expected.Dc(), GetSysColor(COLOR_BTNTEXT));
+    RECT text{10, 0, 200, 14};
+    DrawTextW(expected.Dc(), L"夜明けの歌.ogg", -1, &text,
+              DT_END_ELLIPSIS | DT_NOPREFIX | DT_SINGLELINE | DT_BOTTOM);
+
+    Surface blank(200, 14);
+    FillRect(blank.Dc(), &kRow, GetSysColorBrush(COLOR_WINDOW));
+    EXPECT_GT(expected.Differences(blank), 20);  // the title left ink
+    EXPECT_EQ(painted.Differences(expected), 0);
 }
 
 }  // namespace

@@ -25,9 +25,9 @@ IHarrowgladeforteCore* CreateNoCore(HINSTANCE) {
 }
 
 bool ClassRegistered() {
-    WNDCLASSEXA info{};
+    WNDCLASSEXW info{};
     info.cbSize = sizeof(info);
-    return GetClassInfoExA(GetModuleHandleA(nullptr), LauncherWindow::kClassName, &info) != 0;
+    return GetClassInfoExW(GetModuleHandleW(nullptr), LauncherWindow::kClassName, &info) != 0;
 }
 
 TEST(LauncherStart, RunsTheLoopUntilCloseThenReleasesTheCoreLast) {
@@ -78,14 +78,15 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM param) {
     return TRUE;
 }
 
-std::string StaticTexts(HWND dialog) {
-    std::string texts;
+// The texts of the box, as Windows shows them whatever its ANSI code page.
+std::wstring StaticTexts(HWND dialog) {
+    std::wstring texts;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char className[16] = {};
-        GetClassNameA(child, className, sizeof(className));
-        if (_stricmp(className, "Static") != 0) continue;
-        char text[256] = {};
-        GetWindowTextA(child, text, sizeof(text));
+        wchar_t className[16] = {};
+        GetClassNameW(child, className, ARRAYSIZE(className));
+        if (_wcsicmp(className, L"Static") != 0) continue;
+        wchar_t text[256] = {};
+        GetWindowTextW(child, text, ARRAYSIZE(text));
         texts += text;
     }
     return texts;
@@ -123,12 +124,12 @@ TEST(LauncherStart, SecondCopyAsksAndNoEndsItWithZero) {
     if (!found.box) TerminateProcess(process.hProcess, 99);
     ASSERT_NE(found.box, nullptr) << "no question from the second copy";
 
-    char caption[64] = {};
-    GetWindowTextA(found.box, caption, sizeof(caption));
-    EXPECT_STREQ(caption, "Harrowgladeforte");
+    wchar_t caption[64] = {};
+    GetWindowTextW(found.box, caption, ARRAYSIZE(caption));
+    EXPECT_STREQ(caption, L"Harrowgladeforte");
     EXPECT_NE(StaticTexts(found.box).find(
-                  "アプリケーションが既に起動されていますが、それでも起動しますか？"),
-              std::string::npos);
+                  L"アプリケーションが既に起動されていますが、それでも起動しますか？"),
+              std::wstring::npos);
     const HWND no = GetDlgItem(found.box, IDNO);
     EXPECT_NE(GetDlgItem(found.box, IDYES), nullptr);
     ASSERT_NE(no, nullptr);

@@ -94,9 +94,12 @@ TEST_F(LauncherWindowTest, CreationAttachesPlacesAndStartsTheCoreInOrder) {
     EXPECT_EQ(SendMessageA(core_.strip, WM_GETFONT, 0, 0), font);
     EXPECT_EQ(SendMessageA(core_.comboBox, WM_GETFONT, 0, 0), font);
 
-    char className[64] = {};
-    GetClassNameA(window, className, sizeof(className));
-    EXPECT_STREQ(className, "Harrowgladeforte 2.03");
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, ARRAYSIZE(className));
+    EXPECT_STREQ(className, L"Harrowgladeforte 2.03");  // other programs look for it
+    LOGFONTW face{};
+    ASSERT_TRUE(GetObjectW(resources_.font.get(), sizeof(face), &face));
+    EXPECT_STREQ(face.lfFaceName, L"ＭＳ Ｐゴシック");
     const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
@@ -256,32 +259,34 @@ TEST_F(LauncherWindowTest, AboutPageShowsVersionNoticeAndHomePage) {
     ASSERT_EQ(SendMessageA(window, MSG_GET_ABOUT_PAGE, 0, reinterpret_cast<LPARAM>(&page)), 1);
     ASSERT_NE(page, nullptr);
 
-    // Shown in a sheet as the core shows it (modeless here, so the test can look).
-    PROPSHEETHEADERA header{};
+    // Shown in a sheet as the core shows it (modeless here, so the test can look). The texts
+    // are read back through the wide-character functions: whatever the system's ANSI code
+    // page, they are the Japanese texts.
+    PROPSHEETHEADERW header{};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_MODELESS;
     header.hwndParent = window;
     header.nPages = 1;
     header.phpage = &page;
-    const auto sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    const auto sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
     ASSERT_NE(sheet, nullptr);
     const HWND about = PropSheet_GetCurrentPageHwnd(sheet);
     ASSERT_NE(about, nullptr);
 
-    char text[128] = {};
-    TCITEMA tab{};
+    wchar_t text[128] = {};
+    TCITEMW tab{};
     tab.mask = TCIF_TEXT;
     tab.pszText = text;
-    tab.cchTextMax = sizeof(text);
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
-    EXPECT_STREQ(text, "バージョン情報");
+    tab.cchTextMax = ARRAYSIZE(text);
+    SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tab));
+    EXPECT_STREQ(text, L"バージョン情報");
 
-    GetDlgItemTextA(about, IDC_ABOUT_VERSION, text, sizeof(text));
-    EXPECT_STREQ(text, "バージョン 2.03.2003.0620");
-    GetDlgItemTextA(about, IDC_ABOUT_LEGAL, text, sizeof(text));
-    EXPECT_STREQ(text, HGF_LEGAL_NOTICE);
-    GetDlgItemTextA(about, IDC_ABOUT_HOME_PAGE, text, sizeof(text));
-    EXPECT_STREQ(text, "https://harrowgladeforte.example/");
+    GetDlgItemTextW(about, IDC_ABOUT_VERSION, text, ARRAYSIZE(text));
+    EXPECT_STREQ(text, L"バージョン 2.03.2003.0620");
+    GetDlgItemTextW(about, IDC_ABOUT_LEGAL, text, ARRAYSIZE(text));
+    EXPECT_STREQ(text, L"" HGF_LEGAL_NOTICE);
+    GetDlgItemTextW(about, IDC_ABOUT_HOME_PAGE, text, ARRAYSIZE(text));
+    EXPECT_STREQ(text, L"https://harrowgladeforte.example/");
     for (int id : {IDC_ABOUT_VERSION, IDC_ABOUT_LEGAL, IDC_ABOUT_HOME_PAGE}) {
         EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(about, id), GWL_STYLE) & ES_READONLY) << id;
     }
