@@ -44,6 +44,7 @@ class OptionsPage {
 
     HWND Sheet() const { return GetParent(page_); }
     HWND Item(int id) const { return GetDlgItem(page_, id); }
+    // Texts of the page's controls in code page 932; a character it lacks reads as "?".
     std::string ItemText(int id) const;  // up to 519 characters
     void SetItemText(int id, const std::string& text) const;
     bool IsChecked(int id) const { return IsDlgButtonChecked(page_, id) == BST_CHECKED; }
@@ -55,6 +56,7 @@ class OptionsPage {
 
   private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    std::wstring WideItemText(int id) const;
 
     OptionsPageKind kind_;
     bool initialising_ = false;  // the page's own filling raises no change

@@ -35,7 +35,7 @@ class ShortcutsPage final : public OptionsPage {
   private:
     void OnInit() override {
         for (std::size_t k = 0; k < kFolderShortcutCount; ++k) {
-            SendMessageA(Item(kRows[k].editId), EM_LIMITTEXT, kPathLimit, 0);
+            SendMessageW(Item(kRows[k].editId), EM_LIMITTEXT, kPathLimit, 0);
             SetItemText(kRows[k].editId, target_.settings.folderShortcuts[k]);
         }
     }
