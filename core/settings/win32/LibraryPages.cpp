@@ -105,8 +105,11 @@ class LibrariesPage1 final : public OptionsPage {
         Settings& settings = target_.settings;
         settings.MmlPlayTime = ParseProfileInt(ItemText(IDC_MML_PLAY_TIME), 0);
         target_.liveList.mmlPlayTime = settings.MmlPlayTime;
-        settings.SmfkConfigFile = ItemText(IDC_SMF_CONFIG_FILE);
-        target_.liveList.smfConversionFile = settings.SmfkConfigFile;
+        // A path too long to store keeps the one before.
+        if (std::optional<std::string> path = ItemPath(IDC_SMF_CONFIG_FILE)) {
+            settings.SmfkConfigFile = std::move(*path);
+            target_.liveList.smfConversionFile = settings.SmfkConfigFile;
+        }
     }
 };
 

@@ -1,12 +1,14 @@
 #include "settings/win32/OptionsPage.h"
 
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "win32/CoreModule.h"
 
 namespace hgf {
 namespace {
 
 constexpr int kTextBufferSize = 520;
+constexpr std::size_t kStoredPathLimit = 519;  // bytes: the settings file reads back 520
 
 }  // namespace
 
@@ -83,6 +85,15 @@ std::wstring OptionsPage::WideItemText(int id) const {
 
 std::string OptionsPage::ItemText(int id) const {
     return CodePage932FromWide(WideItemText(id));
+}
+
+std::optional<std::string> OptionsPage::ItemPath(int id) const {
+    const std::wstring path = WideItemText(id);
+    const std::u16string_view utf16(reinterpret_cast<const char16_t*>(path.data()), path.size());
+    std::string stored =
+        TheWin32FileSystem().CodePage932PathThatOpens(utf16).value_or(CodePage932FromWide(path));
+    if (stored.size() > kStoredPathLimit) return std::nullopt;
+    return stored;
 }
 
 void OptionsPage::SetItemText(int id, const std::string& text) const {

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -271,6 +272,47 @@ TEST_F(OptionsPagesTest, JapaneseTextsReadBackThroughTheWideFunctions) {
         EXPECT_EQ(WideRowText(list, 1, 1), L"なし");
         PropSheet_PressButton(sheet, PSBTN_CANCEL);
     });
+}
+
+// A path typed or pasted into a path field keeps opening where code page 932 lacks a
+// character of it: the short path is stored instead. A path too long for the settings file
+// keeps the one stored before.
+TEST_F(OptionsPagesTest, PathFieldsStoreShortPathsForNamesCodePage932Lacks) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"hgf-options-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-caf\u00E9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring config = folder + L"\\smf\u00E9.cfg";
+    HANDLE file = CreateFileW(config.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    settings_.folderShortcuts[3] = "D:\\before";
+    RunSheet([&](HWND sheet) {
+        SetDlgItemTextW(PropSheet_GetCurrentPageHwnd(sheet), IDC_SMF_CONFIG_FILE, config.c_str());
+        HWND shortcuts = ShowPage(sheet, 4);
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT0_EDIT, folder.c_str());
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT1_EDIT, L"C:\\gone\u00E9");  // no such folder
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT2_EDIT, L"C:\\音楽");        // code page 932 has it
+        // 300 characters that code page 932 spells in 600 bytes: too long to store.
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT3_EDIT, std::wstring(300, L'音').c_str());
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    auto attributes = [](const std::string& path) {
+        return GetFileAttributesW(WideFromCodePage932(path).c_str());
+    };
+    EXPECT_EQ(settings_.SmfkConfigFile.find('?'), std::string::npos) << settings_.SmfkConfigFile;
+    EXPECT_NE(attributes(settings_.SmfkConfigFile), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(list_.smfConversionFile, settings_.SmfkConfigFile);
+    EXPECT_EQ(settings_.folderShortcuts[0].find('?'), std::string::npos);
+    const DWORD folderAttributes = attributes(settings_.folderShortcuts[0]);
+    EXPECT_TRUE(folderAttributes != INVALID_FILE_ATTRIBUTES &&
+                (folderAttributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(settings_.folderShortcuts[1], "C:\\gone?");  // kept as typed, as far as it converts
+    EXPECT_EQ(settings_.folderShortcuts[2], "C:\\音楽");
+    EXPECT_EQ(settings_.folderShortcuts[3], "D:\\before");
+    std::filesystem::remove_all(std::filesystem::path(folder));
 }
 
 TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFileAtOnce) {
