@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/CoreResources.h"
+#include "platform/win32/WideText.h"
 #include "settings/win32/KeyNames.h"
 #include "settings/win32/OptionsPage.h"
 
@@ -33,25 +34,26 @@ class KeyAssignmentPage final : public OptionsPage {
         list_.Attach(Item(IDC_KEY_LIST), this, CaptureProcedure);
         HWND list = List();
         if (!list) return;
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+        SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                      LVS_EX_FULLROWSELECT);
         InsertColumn(0, "機能", kActionColumnWidth);
         InsertColumn(1, "キー", kKeyColumnWidth);
         const KeyTable& table = target_.settings.keyTable;
         for (int i = 0; i < KEY_ACTION_COUNT; ++i) {
-            LVITEMA item{};
+            std::wstring label = WideFromCodePage932(kKeyActions[i].label);
+            LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_PARAM;
             item.iItem = i;
-            item.pszText = const_cast<char*>(kKeyActions[i].label);
+            item.pszText = label.data();
             item.lParam = table[i].key;
             int row = static_cast<int>(
-                SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+                SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
             if (row >= 0) SetKeyText(row, KeyTextForValue(table[i].key));
         }
-        LVITEMA state{};
+        LVITEMW state{};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+        SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
     }
 
     void OnCommand(int id, unsigned notification) override {
@@ -69,42 +71,44 @@ class KeyAssignmentPage final : public OptionsPage {
 
     void OnApply() override {
         std::vector<std::uintptr_t> rows;
-        int count = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        int count = static_cast<int>(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count && i < KEY_ACTION_COUNT; ++i)
             rows.push_back(static_cast<std::uintptr_t>(RowValue(i)));
         target_.settings.keyTable = KeyTableFromRows(target_.settings.keyTable, rows);
     }
 
     void InsertColumn(int index, const char* title, int width) {
-        LVCOLUMNA column{};
+        std::wstring text = WideFromCodePage932(title);
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<char*>(title);
+        column.pszText = text.data();
         column.cx = width;
-        SendMessageA(List(), LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+        SendMessageW(List(), LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
     }
     void SetKeyText(int row, const std::string& text) {
-        LVITEMA item{};
+        std::wstring wide = WideFromCodePage932(text);
+        LVITEMW item{};
         item.iSubItem = 1;
-        item.pszText = const_cast<char*>(text.c_str());
-        SendMessageA(List(), LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        item.pszText = wide.data();
+        SendMessageW(List(), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     }
     void SetRow(int row, std::uint16_t key, const std::string& text) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
         item.lParam = key;
-        SendMessageA(List(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(List(), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         SetKeyText(row, text);
     }
     LPARAM RowValue(int row) const {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
-        SendMessageA(List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         return item.lParam;
     }
     int SelectedRow() const {
-        return static_cast<int>(SendMessageA(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+        return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
     }
 
     // Binds, refuses or clears for a key message that reached the list.
@@ -143,7 +147,7 @@ class KeyAssignmentPage final : public OptionsPage {
     // (navigation keys also move the selection after being bound).
     static LRESULT CALLBACK CaptureProcedure(HWND list, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-        auto* page = reinterpret_cast<KeyAssignmentPage*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+        auto* page = reinterpret_cast<KeyAssignmentPage*>(GetWindowLongPtrW(list, GWLP_USERDATA));
         if (!page) return SubclassedWindow::PassOnWithoutOwner(list, message, wParam, lParam);
         switch (message) {
             case WM_KEYDOWN:

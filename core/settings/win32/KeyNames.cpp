@@ -1,5 +1,6 @@
 #include "settings/win32/KeyNames.h"
 
+#include "platform/win32/WideText.h"
 #include "settings/KeyAssignment.h"
 
 namespace hgf {
@@ -9,15 +10,16 @@ constexpr int kKeyNameSize = 101;  // at most 100 characters
 
 std::string KeyText(std::uint16_t key, LONG nameArgument) {
     if (key == 0) return FormatKeyText(0, {}, 0);
-    char name[kKeyNameSize] = "";
-    if (GetKeyNameTextA(nameArgument, name, sizeof name) <= 0) name[0] = '\0';
-    return FormatKeyText(key, name, static_cast<std::uint32_t>(nameArgument));
+    // The name as the layout gives it, in code page 932 (the text the settings keep).
+    wchar_t name[kKeyNameSize] = L"";
+    if (GetKeyNameTextW(nameArgument, name, kKeyNameSize) <= 0) name[0] = L'\0';
+    return FormatKeyText(key, CodePage932FromWide(name), static_cast<std::uint32_t>(nameArgument));
 }
 
 }  // namespace
 
 std::string KeyTextForValue(std::uint16_t key) {
-    UINT scanCode = MapVirtualKeyA(key & 0xFF, MAPVK_VK_TO_VSC);
+    UINT scanCode = MapVirtualKeyW(key & 0xFF, MAPVK_VK_TO_VSC);
     return KeyText(key, static_cast<LONG>(scanCode << 16));
 }
 

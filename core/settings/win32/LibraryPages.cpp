@@ -11,6 +11,7 @@
 #include "FileDialogFilters.h"
 #include "core/CoreResources.h"
 #include "platform/win32/ProgramFolder.h"
+#include "platform/win32/WideText.h"
 #include "settings/win32/OptionsPage.h"
 #include "settings/win32/VersionReader.h"
 #include "win32/Choosers.h"
@@ -43,15 +44,30 @@ constexpr LibraryFields kPage1Libraries[] = {
 constexpr LibraryFields kMp3Library = {"VBMP3.dll", IDC_MP3_VERSION, IDC_MP3_COPYRIGHT,
                                        IDC_MP3_ADDRESS, kOwnAddress};
 
+// The full path of `fileName` (a plain ASCII name) beside the program; empty when the
+// program's path cannot be had.
+std::wstring BesideProgram(const char* fileName) {
+    // The program's path opens, so its folder does too (the short path where needed).
+    std::wstring path = WideFromCodePage932(ProgramPath());
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) return {};
+    path.resize(separator + 1);
+    for (const char* c = fileName; *c; ++c)
+        path += static_cast<wchar_t>(*c);
+    return path;
+}
+
 // The libraries ship beside the program: that copy is read, not one the system's library
 // search would find elsewhere. A library without version information shows the two
-// captions alone.
+// captions alone. The texts go to the page as the resource holds them.
 void ShowLibrary(HWND page, const LibraryFields& library) {
     VersionTexts texts;
-    ReadVersionTexts(ProgramFolderPath(library.fileName).c_str(), texts);
-    SetDlgItemTextA(page, library.versionId, ("バージョン " + texts.version).c_str());
-    SetDlgItemTextA(page, library.copyrightId, ("著作権 " + texts.copyright).c_str());
-    SetDlgItemTextA(page, library.addressId, library.address);
+    ReadVersionTexts(BesideProgram(library.fileName), texts);
+    const std::wstring version = WideFromCodePage932("バージョン ") + texts.version;
+    const std::wstring copyright = WideFromCodePage932("著作権 ") + texts.copyright;
+    SetDlgItemTextW(page, library.versionId, version.c_str());
+    SetDlgItemTextW(page, library.copyrightId, copyright.c_str());
+    SetDlgItemTextW(page, library.addressId, WideFromCodePage932(library.address).c_str());
 }
 
 constexpr int kPathLimit = 519;    // path buffers hold 520 characters
@@ -66,8 +82,8 @@ class LibrariesPage1 final : public OptionsPage {
     void OnInit() override {
         for (const LibraryFields& library : kPage1Libraries)
             ShowLibrary(page_, library);
-        SendMessageA(Item(IDC_SMF_CONFIG_FILE), EM_LIMITTEXT, kPathLimit, 0);
-        SendMessageA(Item(IDC_MML_PLAY_TIME), EM_LIMITTEXT, kSecondsLimit, 0);
+        SendMessageW(Item(IDC_SMF_CONFIG_FILE), EM_LIMITTEXT, kPathLimit, 0);
+        SendMessageW(Item(IDC_MML_PLAY_TIME), EM_LIMITTEXT, kSecondsLimit, 0);
         char seconds[16];
         std::snprintf(seconds, sizeof seconds, "%d",
                       static_cast<int>(target_.settings.MmlPlayTime));
@@ -89,8 +105,11 @@ class LibrariesPage1 final : public OptionsPage {
         Settings& settings = target_.settings;
         settings.MmlPlayTime = ParseProfileInt(ItemText(IDC_MML_PLAY_TIME), 0);
         target_.liveList.mmlPlayTime = settings.MmlPlayTime;
-        settings.SmfkConfigFile = ItemText(IDC_SMF_CONFIG_FILE);
-        target_.liveList.smfConversionFile = settings.SmfkConfigFile;
+        // A path too long to store keeps the one before.
+        if (std::optional<std::string> path = ItemPath(IDC_SMF_CONFIG_FILE)) {
+            settings.SmfkConfigFile = std::move(*path);
+            target_.liveList.smfConversionFile = settings.SmfkConfigFile;
+        }
     }
 };
 

@@ -1,24 +1,27 @@
 #include "settings/win32/OptionsPage.h"
 
+#include "platform/win32/WideText.h"
+#include "platform/win32/Win32FileSystem.h"
 #include "win32/CoreModule.h"
 
 namespace hgf {
 namespace {
 
 constexpr int kTextBufferSize = 520;
+constexpr std::size_t kStoredPathLimit = 519;  // bytes: the settings file reads back 520
 
 }  // namespace
 
 INT_PTR OptionsPage::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
                                Factory make) {
-    auto* page = reinterpret_cast<OptionsPage*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    auto* page = reinterpret_cast<OptionsPage*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
     if (message == WM_INITDIALOG) {
-        const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+        const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
         if (page || !sheetPage || !sheetPage->lParam) return TRUE;
         auto& target = *reinterpret_cast<OptionsTarget*>(sheetPage->lParam);
         // From here the dialog owns the page object; WM_NCDESTROY deletes it.
         page = make(dialog, target).release();
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
         page->initialising_ = true;
         page->OnInit();
         page->initialising_ = false;
@@ -26,7 +29,7 @@ INT_PTR OptionsPage::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     }
     if (!page) return FALSE;
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
         std::unique_ptr<OptionsPage> owned(page);
         return FALSE;
     }
@@ -51,11 +54,11 @@ INT_PTR OptionsPage::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (header.code) {
                 case PSN_APPLY:
                     OnApply();
-                    SetWindowLongPtrA(page_, DWLP_MSGRESULT, PSNRET_NOERROR);
+                    SetWindowLongPtrW(page_, DWLP_MSGRESULT, PSNRET_NOERROR);
                     return TRUE;
                 case PSN_QUERYCANCEL:  // sent to the page on show only
                     OnCancel();
-                    SetWindowLongPtrA(page_, DWLP_MSGRESULT, FALSE);  // may close
+                    SetWindowLongPtrW(page_, DWLP_MSGRESULT, FALSE);  // may close
                     return TRUE;
                 case PSN_RESET:  // sent to every page that was created
                     OnCancel();
@@ -74,14 +77,27 @@ void OptionsPage::MarkChanged() {
     PropSheet_Changed(Sheet(), page_);
 }
 
-std::string OptionsPage::ItemText(int id) const {
-    char text[kTextBufferSize] = "";
-    GetDlgItemTextA(page_, id, text, sizeof text);
+std::wstring OptionsPage::WideItemText(int id) const {
+    wchar_t text[kTextBufferSize] = L"";
+    GetDlgItemTextW(page_, id, text, kTextBufferSize);
     return text;
 }
 
+std::string OptionsPage::ItemText(int id) const {
+    return CodePage932FromWide(WideItemText(id));
+}
+
+std::optional<std::string> OptionsPage::ItemPath(int id) const {
+    const std::wstring path = WideItemText(id);
+    const std::u16string_view utf16(reinterpret_cast<const char16_t*>(path.data()), path.size());
+    std::string stored =
+        TheWin32FileSystem().CodePage932PathThatOpens(utf16).value_or(CodePage932FromWide(path));
+    if (stored.size() > kStoredPathLimit) return std::nullopt;
+    return stored;
+}
+
 void OptionsPage::SetItemText(int id, const std::string& text) const {
-    SetDlgItemTextA(page_, id, text.c_str());
+    SetDlgItemTextW(page_, id, WideFromCodePage932(text).c_str());
 }
 
 void OptionsPage::Check(int id, bool checked) const {
@@ -89,14 +105,14 @@ void OptionsPage::Check(int id, bool checked) const {
 }
 
 HPROPSHEETPAGE CreateOptionsPage(int templateId, DLGPROC procedure, OptionsTarget& target) {
-    PROPSHEETPAGEA page{};
+    PROPSHEETPAGEW page{};
     page.dwSize = sizeof page;
     page.dwFlags = PSP_DEFAULT;
     page.hInstance = CoreModule();
-    page.pszTemplate = MAKEINTRESOURCEA(templateId);
+    page.pszTemplate = MAKEINTRESOURCEW(templateId);
     page.pfnDlgProc = procedure;
     page.lParam = reinterpret_cast<LPARAM>(&target);
-    return CreatePropertySheetPageA(&page);
+    return CreatePropertySheetPageW(&page);
 }
 
 }  // namespace hgf

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "settings/OptionsRules.h"
@@ -44,7 +45,13 @@ class OptionsPage {
 
     HWND Sheet() const { return GetParent(page_); }
     HWND Item(int id) const { return GetDlgItem(page_, id); }
+    // Texts of the page's controls in code page 932; a character it lacks reads as "?".
     std::string ItemText(int id) const;  // up to 519 characters
+    // A path field: the path as typed where code page 932 spells it, else the short path
+    // of the existing file or folder, else the text with "?" for what it lacks. Nothing
+    // when that is longer than the 519 bytes a stored path may have (the field counts
+    // characters, a Japanese one takes two bytes).
+    std::optional<std::string> ItemPath(int id) const;
     void SetItemText(int id, const std::string& text) const;
     bool IsChecked(int id) const { return IsDlgButtonChecked(page_, id) == BST_CHECKED; }
     void Check(int id, bool checked) const;
@@ -55,6 +62,7 @@ class OptionsPage {
 
   private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    std::wstring WideItemText(int id) const;
 
     OptionsPageKind kind_;
     bool initialising_ = false;  // the page's own filling raises no change

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CoreIds.h"
+#include "platform/win32/WideText.h"
 #include "settings/win32/OptionsPage.h"
 #include "win32/CoreModule.h"
 #include "win32/DialogPlacement.h"
@@ -19,9 +20,9 @@ HWND g_sheetWindow = nullptr;
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
     if (message != PSCB_INITIALIZED) return 0;
     // No context-help button in the frame.
-    LONG_PTR exStyle = GetWindowLongPtrA(sheet, GWL_EXSTYLE);
+    LONG_PTR exStyle = GetWindowLongPtrW(sheet, GWL_EXSTYLE);
     if (exStyle & WS_EX_CONTEXTHELP) {
-        SetWindowLongPtrA(sheet, GWL_EXSTYLE, exStyle & ~WS_EX_CONTEXTHELP);
+        SetWindowLongPtrW(sheet, GWL_EXSTYLE, exStyle & ~WS_EX_CONTEXTHELP);
         SetWindowPos(sheet, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
@@ -45,7 +46,7 @@ bool ShowOptionsSheet(OptionsTarget& target) {
     // a page offered with another answer is not kept.
     HPROPSHEETPAGE hostPage = nullptr;
     LRESULT hostPages =
-        SendMessageA(target.mainWindow, MSG_GET_ABOUT_PAGE, 0, reinterpret_cast<LPARAM>(&hostPage));
+        SendMessageW(target.mainWindow, MSG_GET_ABOUT_PAGE, 0, reinterpret_cast<LPARAM>(&hostPage));
     if (hostPage && hostPages != 1) {
         DestroyPropertySheetPage(hostPage);
         hostPage = nullptr;
@@ -58,18 +59,19 @@ bool ShowOptionsSheet(OptionsTarget& target) {
     if (hostPage) pages.push_back(hostPage);
     if (pages.empty()) return false;
 
-    PROPSHEETHEADERA header{};
+    const std::wstring caption = WideFromCodePage932("オプション");
+    PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_USECALLBACK;
     header.hwndParent = target.mainWindow;
     header.hInstance = CoreModule();
-    header.pszCaption = "オプション";
+    header.pszCaption = caption.c_str();
     header.nPages = static_cast<UINT>(pages.size());
     header.nStartPage = 0;
     header.phpage = pages.data();
     header.pfnCallback = SheetCallback;
     DialogPlacement placement(target.mainWindow);  // the sheet and what its pages open
-    INT_PTR result = PropertySheetA(&header);      // destroys the pages it was given
+    INT_PTR result = PropertySheetW(&header);      // destroys the pages it was given
     g_sheetWindow = nullptr;
     return result >= 0;
 }

@@ -1,6 +1,7 @@
 // The page "その他": the off-timer, the tray icon's double click, the process priority,
 // the list's item names, the folder-scan options and resuming the last track's position.
-#include <cstdio>
+#include <cwchar>
+#include <iterator>
 
 #include "core/CoreResources.h"
 #include "settings/win32/OptionsPage.h"
@@ -46,8 +47,8 @@ class OtherPage final : public OptionsPage {
         GetLocalTime(&now);
         ClockTime shown = OffTimerPreselection(timer.enabled != 0, {timer.hour, timer.minute},
                                                {now.wHour, now.wMinute});
-        SendMessageA(Item(IDC_TIMER_HOUR), CB_SETCURSEL, shown.hour, 0);
-        SendMessageA(Item(IDC_TIMER_MINUTE), CB_SETCURSEL, shown.minute, 0);
+        SendMessageW(Item(IDC_TIMER_HOUR), CB_SETCURSEL, shown.hour, 0);
+        SendMessageW(Item(IDC_TIMER_MINUTE), CB_SETCURSEL, shown.minute, 0);
         UpdateTimerControls();
     }
 
@@ -100,14 +101,14 @@ class OtherPage final : public OptionsPage {
     void FillNumbers(int comboId, int count) {
         HWND combo = Item(comboId);
         for (int n = 0; n < count; ++n) {
-            char text[8];
-            std::snprintf(text, sizeof text, "%d", n);
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+            wchar_t text[8];
+            std::swprintf(text, std::size(text), L"%d", n);
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         }
     }
 
     int Selection(int comboId) const {
-        return static_cast<int>(SendMessageA(Item(comboId), CB_GETCURSEL, 0, 0));
+        return static_cast<int>(SendMessageW(Item(comboId), CB_GETCURSEL, 0, 0));
     }
 };
 

@@ -35,7 +35,7 @@ class ShortcutsPage final : public OptionsPage {
   private:
     void OnInit() override {
         for (std::size_t k = 0; k < kFolderShortcutCount; ++k) {
-            SendMessageA(Item(kRows[k].editId), EM_LIMITTEXT, kPathLimit, 0);
+            SendMessageW(Item(kRows[k].editId), EM_LIMITTEXT, kPathLimit, 0);
             SetItemText(kRows[k].editId, target_.settings.folderShortcuts[k]);
         }
     }
@@ -63,8 +63,11 @@ class ShortcutsPage final : public OptionsPage {
     }
 
     void OnApply() override {
-        for (std::size_t k = 0; k < kFolderShortcutCount; ++k)
-            target_.settings.folderShortcuts[k] = ItemText(kRows[k].editId);
+        for (std::size_t k = 0; k < kFolderShortcutCount; ++k) {
+            // A path too long to store keeps the one before.
+            if (std::optional<std::string> path = ItemPath(kRows[k].editId))
+                target_.settings.folderShortcuts[k] = std::move(*path);
+        }
     }
 };
 

@@ -21,7 +21,7 @@ class TransparencyPage final : public OptionsPage {
     void OnInit() override {
         for (Slider* slider : {&active_, &away_}) {
             HWND window = Item(slider->sliderId);
-            SendMessageA(window, TBM_SETRANGE, TRUE, MAKELPARAM(0, kTransparencySliderMax));
+            SendMessageW(window, TBM_SETRANGE, TRUE, MAKELPARAM(0, kTransparencySliderMax));
             slider->window.Attach(window, this, SliderProcedure);
         }
         // Both preview as they are set, so the window ends at the stored away-opacity.
@@ -51,10 +51,10 @@ class TransparencyPage final : public OptionsPage {
     void OnCancel() override { target_.setMainWindowAlpha(target_.settings.LayeredNoActive); }
 
     int Position(const Slider& slider) const {
-        return static_cast<int>(SendMessageA(Item(slider.sliderId), TBM_GETPOS, 0, 0));
+        return static_cast<int>(SendMessageW(Item(slider.sliderId), TBM_GETPOS, 0, 0));
     }
     void SetPosition(const Slider& slider, int position) const {
-        SendMessageA(Item(slider.sliderId), TBM_SETPOS, TRUE, position);
+        SendMessageW(Item(slider.sliderId), TBM_SETPOS, TRUE, position);
     }
     Slider* SliderOf(HWND window) {
         if (window && window == active_.window.Handle()) return &active_;
@@ -75,7 +75,7 @@ class TransparencyPage final : public OptionsPage {
     // where the mouse put it).
     static LRESULT CALLBACK SliderProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-        auto* page = reinterpret_cast<TransparencyPage*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        auto* page = reinterpret_cast<TransparencyPage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         Slider* slider = page ? page->SliderOf(window) : nullptr;
         if (!slider) return SubclassedWindow::PassOnWithoutOwner(window, message, wParam, lParam);
         LRESULT result = slider->window.CallOriginal(window, message, wParam, lParam);

@@ -9,6 +9,8 @@
 #include <zlib.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "ProductInfo.h"
 #include "core/CoreResources.h"
 #include "platform/Clock.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Messenger.h"
 #include "playlist/PlaylistFiles.h"
@@ -29,13 +32,33 @@ namespace hgf {
 namespace {
 
 using test::TabCount;
-using test::TabText;
 constexpr int kApplyButton = 0x3021;  // the sheet's Apply button
 
-std::string Text(HWND page, int id) {
-    char text[600] = "";
-    GetDlgItemTextA(page, id, text, sizeof text);
+// Texts are read through the wide functions, as a Windows of any ANSI code page shows them,
+// and compared in code page 932.
+std::wstring WideText(HWND page, int id) {
+    wchar_t text[600] = L"";
+    GetDlgItemTextW(page, id, text, static_cast<int>(std::size(text)));
     return text;
+}
+std::string Text(HWND page, int id) {
+    return CodePage932FromWide(WideText(page, id));
+}
+
+// The text of a control's item through a W message that fills `item` (TCITEMW, LVITEMW,
+// LVCOLUMNW), its mask already set.
+template <class Item>
+std::wstring ItemText(HWND control, UINT message, WPARAM index, Item item) {
+    wchar_t text[256] = L"";
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(control, message, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+std::wstring TabText(HWND sheet, int index) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    return ItemText(PropSheet_GetTabControl(sheet), TCM_GETITEMW, index, item);
 }
 
 void Click(HWND page, int id) {
@@ -70,14 +93,18 @@ HWND ShowPage(HWND sheet, int index) {
 int RowCount(HWND list) {
     return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
 }
-std::string RowText(HWND list, int row, int column) {
-    char text[256] = "";
-    LVITEMA item{};
+std::wstring WideRowText(HWND list, int row, int column) {
+    LVITEMW item{};
     item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    return ItemText(list, LVM_GETITEMTEXTW, row, item);
+}
+std::string RowText(HWND list, int row, int column) {
+    return CodePage932FromWide(WideRowText(list, row, column));
+}
+std::wstring ColumnTitle(HWND list, int column) {
+    LVCOLUMNW item{};
+    item.mask = LVCF_TEXT;
+    return ItemText(list, LVM_GETCOLUMNW, column, item);
 }
 LPARAM RowValue(HWND list, int row) {
     LVITEMA item{};
@@ -120,9 +147,11 @@ void Key(HWND list, UINT message, UINT virtualKey) {
 // The platform's name of the key, or its scan-code argument in hexadecimal when the
 // platform has none (as Wine for the numeric keypad).
 std::string KeyName(UINT virtualKey) {
-    char name[101] = "";
+    wchar_t wide[101] = L"";
     LONG argument = static_cast<LONG>(KeyParam(virtualKey, false) & 0xFFFF0000);
-    if (GetKeyNameTextA(argument, name, sizeof name) > 0) return name;
+    if (GetKeyNameTextW(argument, wide, static_cast<int>(std::size(wide))) > 0)
+        return CodePage932FromWide(wide);
+    char name[16];
     std::snprintf(name, sizeof name, "%#0x", static_cast<unsigned>(argument));
     return name;
 }
@@ -203,9 +232,9 @@ TEST_F(OptionsPagesTest, SheetHasTheSixCorePagesWithoutHelpButtonAndIsKnownWhile
     RunSheet([&](HWND sheet) {
         seen = sheet;
         EXPECT_EQ(OptionsSheetWindow(), sheet);
-        char caption[64] = "";
-        GetWindowTextA(sheet, caption, sizeof caption);
-        EXPECT_STREQ(caption, "オプション");
+        wchar_t caption[64] = L"";
+        GetWindowTextW(sheet, caption, static_cast<int>(std::size(caption)));
+        EXPECT_EQ(caption, WideFromCodePage932("オプション"));
         EXPECT_EQ(GetWindow(sheet, GW_OWNER), main_);
         EXPECT_FALSE(IsWindowEnabled(main_));  // modal over the main window
         EXPECT_FALSE(GetWindowLongPtrA(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
@@ -213,7 +242,7 @@ TEST_F(OptionsPagesTest, SheetHasTheSixCorePagesWithoutHelpButtonAndIsKnownWhile
         const char* titles[] = {"DLLファイル(1)", "DLLファイル(2)",         "レイヤードウィンドウ",
                                 "キーアサイン",   "フォルダショートカット", "その他"};
         for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(TabText(sheet, i), titles[i]);
+            EXPECT_EQ(TabText(sheet, i), WideFromCodePage932(titles[i]));
         EXPECT_EQ(PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)), 0);
         PropSheet_PressButton(sheet, PSBTN_CANCEL);
     });
@@ -221,6 +250,69 @@ TEST_F(OptionsPagesTest, SheetHasTheSixCorePagesWithoutHelpButtonAndIsKnownWhile
     EXPECT_FALSE(IsWindow(seen));
     EXPECT_EQ(OptionsSheetWindow(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_));
+}
+
+// The Japanese texts the pages put into their controls, as the wide functions read them:
+// also on a Windows whose ANSI code page has no Japanese (the run with code page 1252).
+TEST_F(OptionsPagesTest, JapaneseTextsReadBackThroughTheWideFunctions) {
+    const char* locale = std::getenv("HGF_WINE_LOCALE");
+    ASSERT_EQ(GetACP(), locale && std::string(locale).rfind("en_US", 0) == 0 ? 1252u : 932u);
+    settings_.LayeredActive = 180;
+    RunSheet([&](HWND sheet) {
+        HWND libraries = PropSheet_GetCurrentPageHwnd(sheet);
+        EXPECT_EQ(WideText(libraries, IDC_CORE_VERSION), L"バージョン " HGF_PRODUCT_VERSION_TEXT);
+        EXPECT_EQ(WideText(libraries, IDC_CORE_COPYRIGHT), L"著作権 " HGF_LEGAL_NOTICE);
+        HWND layered = ShowPage(sheet, 2);
+        EXPECT_EQ(WideText(layered, IDC_LAYERED_ACTIVE_TEXT), L"透明度 29％");
+        HWND keys = ShowPage(sheet, 3);
+        HWND list = GetDlgItem(keys, IDC_KEY_LIST);
+        EXPECT_EQ(ColumnTitle(list, 0), L"機能");
+        EXPECT_EQ(ColumnTitle(list, 1), L"キー");
+        EXPECT_EQ(WideRowText(list, 3, 0), L"再生・一時停止");
+        EXPECT_EQ(WideRowText(list, 1, 1), L"なし");
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
+}
+
+// A path typed or pasted into a path field keeps opening where code page 932 lacks a
+// character of it: the short path is stored instead. A path too long for the settings file
+// keeps the one stored before.
+TEST_F(OptionsPagesTest, PathFieldsStoreShortPathsForNamesCodePage932Lacks) {
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"hgf-options-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-caf\u00E9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring config = folder + L"\\smf\u00E9.cfg";
+    HANDLE file = CreateFileW(config.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    settings_.folderShortcuts[3] = "D:\\before";
+    RunSheet([&](HWND sheet) {
+        SetDlgItemTextW(PropSheet_GetCurrentPageHwnd(sheet), IDC_SMF_CONFIG_FILE, config.c_str());
+        HWND shortcuts = ShowPage(sheet, 4);
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT0_EDIT, folder.c_str());
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT1_EDIT, L"C:\\gone\u00E9");  // no such folder
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT2_EDIT, L"C:\\音楽");        // code page 932 has it
+        // 300 characters that code page 932 spells in 600 bytes: too long to store.
+        SetDlgItemTextW(shortcuts, IDC_SHORTCUT3_EDIT, std::wstring(300, L'音').c_str());
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    });
+    auto attributes = [](const std::string& path) {
+        return GetFileAttributesW(WideFromCodePage932(path).c_str());
+    };
+    EXPECT_EQ(settings_.SmfkConfigFile.find('?'), std::string::npos) << settings_.SmfkConfigFile;
+    EXPECT_NE(attributes(settings_.SmfkConfigFile), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(list_.smfConversionFile, settings_.SmfkConfigFile);
+    EXPECT_EQ(settings_.folderShortcuts[0].find('?'), std::string::npos);
+    const DWORD folderAttributes = attributes(settings_.folderShortcuts[0]);
+    EXPECT_TRUE(folderAttributes != INVALID_FILE_ATTRIBUTES &&
+                (folderAttributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(settings_.folderShortcuts[1], "C:\\gone?");  // kept as typed, as far as it converts
+    EXPECT_EQ(settings_.folderShortcuts[2], "C:\\音楽");
+    EXPECT_EQ(settings_.folderShortcuts[3], "D:\\before");
+    std::filesystem::remove_all(std::filesystem::path(folder));
 }
 
 TEST_F(OptionsPagesTest, LibraryPagesShowVersionsAndApplyThePlayTimeAndConfigFileAtOnce) {
