@@ -110,14 +110,14 @@ inline int TabCount(HWND sheet) {
 }
 
 inline std::string TabText(HWND sheet, int index) {
-    char text[128] = "";
-    TCITEMA item{};
+    wchar_t text[128] = L"";
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, index,
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(PropSheet_GetTabControl(sheet), TCM_GETITEMW, index,
                  reinterpret_cast<LPARAM>(&item));
-    return text;
+    return CodePage932FromWide(text);
 }
 
 }  // namespace hgf::test
