@@ -9,17 +9,12 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/CodePage932.h"
+#include "platform/win32/WideText.h"
 
 namespace hgf {
 namespace {
 
 constexpr DWORD kEmptyWakeRestMs = 100;  // the graph's event was set but held no event
-
-std::wstring Wide(const std::string& text) {
-    const std::u16string wide = Utf16FromCodePage932(text);
-    return std::wstring(wide.begin(), wide.end());
-}
 
 bool IsAscii(std::wstring_view text) {
     return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
@@ -29,7 +24,7 @@ bool IsAscii(std::wstring_view text) {
 // system's code page, which may lack the path's characters), so a path beyond ASCII goes as
 // its short path, which is ASCII where the volume keeps short names.
 std::string MciPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
+    const std::wstring wide = WideFromCodePage932(path);
     if (IsAscii(wide)) return path;
     wchar_t shortPath[MAX_PATH];
     const DWORD length = GetShortPathNameW(wide.c_str(), shortPath, MAX_PATH);
@@ -51,12 +46,14 @@ bool Query(IGraphBuilder* graph, const GUID& iid, Interface*& pointer) {
 }  // namespace
 
 std::uint32_t WinMciChannel::Send(const std::string& command, WindowHandle notifyWindow) {
-    return mciSendStringW(Wide(command).c_str(), nullptr, 0, static_cast<HWND>(notifyWindow));
+    return mciSendStringW(WideFromCodePage932(command).c_str(), nullptr, 0,
+                          static_cast<HWND>(notifyWindow));
 }
 
 std::uint32_t WinMciChannel::Query(const std::string& command, std::string& answer) {
     wchar_t text[64] = {};
-    const MCIERROR error = mciSendStringW(Wide(command).c_str(), text, std::size(text), nullptr);
+    const MCIERROR error =
+        mciSendStringW(WideFromCodePage932(command).c_str(), text, std::size(text), nullptr);
     // The queries asked are numbers: their digits are ASCII.
     answer.clear();
     for (const wchar_t* c = text; error == 0 && *c && *c < 0x80; ++c)
@@ -112,7 +109,7 @@ bool WinMediaEngine::Open(const std::string& path) {
     SetUpGraph();
     if (cancelWait_) ResetEvent(cancelWait_);
     if (!mciMode_) {
-        const std::wstring widePath = Wide(path);
+        const std::wstring widePath = WideFromCodePage932(path);
         if (!widePath.empty() && SUCCEEDED(graphBuilder_->RenderFile(widePath.c_str(), nullptr))) {
             // Audio-only graphs refuse these; the results do not matter.
             videoWindow_->put_AutoShow(OAFALSE);

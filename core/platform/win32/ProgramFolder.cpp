@@ -67,14 +67,6 @@ std::string ProgramPath() {
     return opening && opening->size() < kPathBufferSize ? *opening : std::string();
 }
 
-std::string ProgramFolderPath(const char* fileName) {
-    const std::wstring folder = ProgramFolder();
-    if (folder.empty()) return {};
-    // The folder exists, so it has its short path where the long one does not convert.
-    const std::string narrowFolder = AnsiCodePagePath(folder);
-    return narrowFolder.empty() ? narrowFolder : narrowFolder + fileName;
-}
-
 HMODULE LoadProgramFolderLibrary(const char* fileName) {
     std::wstring folder = ProgramFolder();
     if (folder.empty()) return nullptr;

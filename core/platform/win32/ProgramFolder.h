@@ -19,11 +19,6 @@ std::string ProgramPath();
 // its own there, else its short path; empty when neither converts.
 std::string AnsiCodePagePath(const std::wstring& path);
 
-// The full path of `fileName` in the running program's folder, in the system's ANSI code
-// page (through the folder's short path where needed); empty when the program's folder has
-// no such path.
-std::string ProgramFolderPath(const char* fileName);
-
 // Loads the DLL `fileName` from the running program's folder; the DLLs that it imports are
 // looked for in that folder first as well. Null when the file is missing or does not load;
 // no message box is shown. The caller frees the module.

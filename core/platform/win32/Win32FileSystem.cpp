@@ -6,15 +6,10 @@
 #include <windows.h>
 
 #include "platform/CodePage932.h"
+#include "platform/win32/WideText.h"
 
 namespace hgf {
 namespace {
-
-// A code-page-932 path as the wide-character functions take it.
-std::wstring WidePath(const std::string& path) {
-    const std::u16string wide = Utf16FromCodePage932(path);
-    return std::wstring(wide.begin(), wide.end());
-}
 
 CodePage932Text CodePage932TextFromWide(const wchar_t* text) {
     return CodePage932TextFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
@@ -121,40 +116,40 @@ class HandleOutput final : public OutputFile {
 }  // namespace
 
 std::optional<FileAttributes> Win32FileSystem::GetAttributes(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    DWORD attributes = GetFileAttributesW(WideFromCodePage932(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     return FileAttributes{(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
 std::unique_ptr<DirectoryEnumeration> Win32FileSystem::Enumerate(const std::string& folder) {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(WidePath(folder + "\\*.*").c_str(), &data);
+    HANDLE find = FindFirstFileW(WideFromCodePage932(folder + "\\*.*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<FindEnumeration>(find, data);
 }
 
 std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
-    HANDLE file =
-        CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(WideFromCodePage932(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleInput>(file);
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::Create(const std::string& path) {
-    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(WideFromCodePage932(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<HandleOutput>(file);
 }
 
 bool Win32FileSystem::Replace(const std::string& source, const std::string& target) {
-    return MoveFileExW(WidePath(source).c_str(), WidePath(target).c_str(),
+    return MoveFileExW(WideFromCodePage932(source).c_str(), WideFromCodePage932(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool Win32FileSystem::Remove(const std::string& path) {
-    return DeleteFileW(WidePath(path).c_str()) != 0;
+    return DeleteFileW(WideFromCodePage932(path).c_str()) != 0;
 }
 
 std::optional<std::string> Win32FileSystem::CodePage932PathThatOpens(std::u16string_view path) {
@@ -182,7 +177,7 @@ std::string Win32FileSystem::LongNameOf(const std::string& path) {
     const std::size_t separator = path.find_last_of('\\');
     const std::string lastName = separator == std::string::npos ? path : path.substr(separator + 1);
     if (lastName.empty() || lastName.find('~') == std::string::npos) return {};
-    const std::wstring wide = WidePath(path);
+    const std::wstring wide = WideFromCodePage932(path);
     std::wstring longPath(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         const DWORD length =
