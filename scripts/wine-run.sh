@@ -94,6 +94,13 @@ else
   output=$(mktemp -d "${TMPDIR:-/tmp}/hgf-wine-output.XXXXXX")
   run_wine "$@" >"$output/stdout" 2>"$output/stderr"
   rc=$?
+  # A failure without a single line of output is Wine not starting the program at all (seen
+  # once in a long parallel run): said, and tried once more.
+  if [ $rc != 0 ] && [ ! -s "$output/stdout" ] && [ ! -s "$output/stderr" ]; then
+    echo "wine-run: $1 ended with exit code $rc and no output; running it again" >&2
+    run_wine "$@" >"$output/stdout" 2>"$output/stderr"
+    rc=$?
+  fi
   cat "$output/stdout"
   cat "$output/stderr" >&2
   rm -rf "$output"
