@@ -12,11 +12,6 @@ Mp3Player::~Mp3Player() {
     Close();
 }
 
-std::uint32_t Mp3Player::BufferBytes(const PcmFormat& format) {
-    const std::uint32_t frames = std::max(1u, format.samplesPerSecond / kBuffersPerSecond);
-    return frames * format.blockAlign;
-}
-
 bool Mp3Player::Open(const std::string& path, std::function<void()> onPlayedOut) {
     Close();
     left_ = 100;
@@ -25,7 +20,7 @@ bool Mp3Player::Open(const std::string& path, std::function<void()> onPlayedOut)
     if (!stream_.Open(files_.OpenRead(path))) return false;
     const PcmFormat format = PcmFormat::Pcm16(stream_.Channels(), stream_.Rate());
     WaveFeeder::Options options;
-    options.bufferBytes = BufferBytes(format);
+    options.bufferBytes = WaveFeeder::BufferBytes(format);
     options.onPlayedOut = std::move(onPlayedOut);
     position_.Reset(format.samplesPerSecond, format.blockAlign,
                     options.bufferBytes / format.blockAlign);

@@ -17,10 +17,6 @@ namespace hgf::vbmp3 {
 
 class Mp3Player final : private PcmSource {
   public:
-    // Sound held by each of the four output buffers (a quarter of a second): a volume
-    // change or a pause reaches the ear at most four buffers later.
-    static constexpr unsigned kBuffersPerSecond = 4;
-
     Mp3Player(FileSystem& files, WaveOutput& output);
     ~Mp3Player() override;
     Mp3Player(const Mp3Player&) = delete;
@@ -47,9 +43,6 @@ class Mp3Player final : private PcmSource {
     const Mp3Stream& Stream() const { return stream_; }
     // Buffers written to the device and not yet played.
     int QueuedBuffers() const { return feeder_.QueuedBuffers(); }
-
-    // The size of each output buffer for `format`: whole sample frames.
-    static std::uint32_t BufferBytes(const PcmFormat& format);
 
   private:
     Fill Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled) override;

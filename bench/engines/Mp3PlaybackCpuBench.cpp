@@ -70,7 +70,7 @@ void DecodeWithStream(const std::string& path) {
     vbmp3::Mp3Stream stream;
     if (!stream.Open(Files().OpenRead(path))) return;
     const std::uint32_t bytes =
-        vbmp3::Mp3Player::BufferBytes(PcmFormat::Pcm16(stream.Channels(), stream.Rate()));
+        WaveFeeder::BufferBytes(PcmFormat::Pcm16(stream.Channels(), stream.Rate()));
     auto block = std::make_unique<std::uint8_t[]>(bytes);
     for (;;) {
         std::uint32_t filled = 0;
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
            seconds, decodeMs);
 #ifdef _WIN32
     Report("waveOut alone, silence without decoding",
-           PlaySilence(seconds, format, vbmp3::Mp3Player::BufferBytes(format)), seconds, decodeMs);
+           PlaySilence(seconds, format, WaveFeeder::BufferBytes(format)), seconds, decodeMs);
     WinWaveOutput output;
     Report("library through waveOut", PlayFile(path, output, seconds), seconds, decodeMs);
 #endif

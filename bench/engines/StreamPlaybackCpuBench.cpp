@@ -168,7 +168,7 @@ void DecodeWithPlayersDecoder(const Format& format, const std::string& path) {
     std::unique_ptr<StreamDecoder> decoder = format.openDecoder(path);
     if (!decoder) return;
     const std::uint32_t bytes =
-        StreamPlayer::BufferBytes(PcmFormat::Pcm16(decoder->Channels(), decoder->Rate()));
+        WaveFeeder::BufferBytes(PcmFormat::Pcm16(decoder->Channels(), decoder->Rate()));
     auto block = std::make_unique<std::int16_t[]>(bytes / 2);
     for (;;) {
         std::uint32_t filled = 0;
@@ -231,7 +231,7 @@ void Measure(const Format& format, double seconds) {
     Report("player, device at real-time pace costing nothing", run, seconds, decodeMs);
 #ifdef _WIN32
     Report("waveOut alone, silence without decoding",
-           PlaySilence(seconds, pcm, StreamPlayer::BufferBytes(pcm)), seconds, decodeMs);
+           PlaySilence(seconds, pcm, WaveFeeder::BufferBytes(pcm)), seconds, decodeMs);
     WinWaveOutput output;
     Report("player through waveOut", PlayFile(format, path, output, seconds), seconds, decodeMs);
 #endif

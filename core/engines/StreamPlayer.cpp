@@ -12,11 +12,6 @@ StreamPlayer::~StreamPlayer() {
     Close();
 }
 
-std::uint32_t StreamPlayer::BufferBytes(const PcmFormat& format) {
-    const std::uint32_t frames = std::max(1u, format.samplesPerSecond / kBuffersPerSecond);
-    return frames * format.blockAlign;
-}
-
 bool StreamPlayer::Open(const std::string& path) {
     Close();
     gain_ = 1.0f;
@@ -27,7 +22,7 @@ bool StreamPlayer::Open(const std::string& path) {
     if (!decoder_) return false;
     const PcmFormat format = PcmFormat::Pcm16(decoder_->Channels(), decoder_->Rate());
     WaveFeeder::Options options;
-    options.bufferBytes = BufferBytes(format);
+    options.bufferBytes = WaveFeeder::BufferBytes(format);
     position_.Reset(format.samplesPerSecond, format.blockAlign,
                     options.bufferBytes / format.blockAlign);
     if (!feeder_.Open(format, *this, options)) {

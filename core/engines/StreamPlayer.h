@@ -21,10 +21,6 @@ namespace hgf {
 
 class StreamPlayer : public StreamEngine, private PcmSource {
   public:
-    // Sound held by each of the four output buffers: a volume change or a pause reaches
-    // the ear at most four buffers later.
-    static constexpr unsigned kBuffersPerSecond = 4;
-
     StreamPlayer(FileSystem& files, WaveOutput& output);
     ~StreamPlayer() override;
     StreamPlayer(const StreamPlayer&) = delete;
@@ -49,8 +45,6 @@ class StreamPlayer : public StreamEngine, private PcmSource {
 
     // Buffers written to the device and not yet reported played (for tests).
     int QueuedBuffers() const { return feeder_.QueuedBuffers(); }
-    // The size of each output buffer for `format`: whole frames.
-    static std::uint32_t BufferBytes(const PcmFormat& format);
 
   protected:
     FileSystem& Files() { return files_; }

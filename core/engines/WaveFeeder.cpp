@@ -1,6 +1,8 @@
 // Feeder thread, buffer cycling and device hand-off shared by the stream players.
 #include "engines/WaveFeeder.h"
 
+#include <algorithm>
+
 #include "platform/ThreadName.h"
 
 namespace hgf {
@@ -13,6 +15,11 @@ constexpr auto kUnprepareRetry = 100ms;  // Close: a buffer the device still hol
 constexpr int kUnprepareRetries = 50;    // ... at most 5 s, then the block is left to it
 
 }  // namespace
+
+std::uint32_t WaveFeeder::BufferBytes(const PcmFormat& format) {
+    const std::uint32_t frames = std::max(1u, format.samplesPerSecond / kBuffersPerSecond);
+    return frames * format.blockAlign;
+}
 
 WaveFeeder::WaveFeeder(WaveOutput& output) : output_(output) {}
 

@@ -39,6 +39,12 @@ class WaveFeeder final : private WaveOutputListener {
     static constexpr int kBufferCount = WaveOutput::kSlotCount;
     static constexpr int kRefillBatch = kBufferCount / 2;  // blocks back before the feeder wakes
 
+    // Sound held by each of the four output buffers (a quarter of a second): a volume
+    // change or a pause reaches the ear at most four buffers later.
+    static constexpr unsigned kBuffersPerSecond = 4;
+    // The size of each output buffer for `format`: whole sample frames.
+    static std::uint32_t BufferBytes(const PcmFormat& format);
+
     struct Options {
         std::uint32_t bufferBytes = 0;  // each of the four blocks (even)
         // Called once, on the feeder thread, when the end of the stream has been queued

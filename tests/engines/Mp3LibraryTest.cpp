@@ -224,7 +224,7 @@ TEST_F(Mp3LibraryTest, SoftVolumeScalesEachChannelFromTheReloadOn) {
     vbmp3_free();
     const auto all = output.Samples();
     ASSERT_EQ(all.size() - before, reference.samples.size());
-    const std::size_t unscaled = 4 * vbmp3::Mp3Player::BufferBytes(PcmFormat::Pcm16(2, 44100)) / 2;
+    const std::size_t unscaled = 4 * WaveFeeder::BufferBytes(PcmFormat::Pcm16(2, 44100)) / 2;
     for (std::size_t i = 0; i < reference.samples.size(); i += 2) {
         ASSERT_EQ(all[before + i], i < unscaled ? reference.samples[i] : 0) << i;
         ASSERT_EQ(all[before + i + 1], reference.samples[i + 1]) << i;

@@ -23,11 +23,11 @@
 #include <cstring>
 #include <string>
 
+#include "CoreIds.h"
 #include "win32/LibraryLoadKit.h"
 
 namespace {
 
-constexpr char kPlayerClass[] = "Harrowgladeforte 2.03";
 constexpr UINT kHotkeyMessage = 33823;
 constexpr UINT kOwnMessage = WM_APP + 0x77;
 constexpr char kTitle[] = "Foreign hook host";
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     SharedTarget player = *shared;
     char className[64] = {};
     GetClassNameA(player.window, className, sizeof className);
-    check(player.message == kHotkeyMessage && std::strcmp(className, kPlayerClass) == 0,
+    check(player.message == kHotkeyMessage && std::strcmp(className, hgf::kMainWindowClass) == 0,
           "the section names the player's window and the hot-key message");
 
     WNDCLASSA windowClass{};

@@ -8,12 +8,10 @@
 
 namespace hgf::test {
 
-inline constexpr char kPlayerWindowClass[] = "Harrowgladeforte 2.03";  // the launcher's
-
 // The list box of the running player, its top-level window in `player`; null while the
 // window or its controls do not exist (yet).
 inline HWND FindPlayerList(HWND& player) {
-    player = FindWindowA(kPlayerWindowClass, nullptr);
+    player = FindWindowA(kMainWindowClass, nullptr);
     HWND strip = player ? GetDlgItem(player, IDC_CONTROLS) : nullptr;
     return strip ? GetDlgItem(strip, IDC_COMBO) : nullptr;
 }
