@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/CodePage932.h"
+#include "platform/win32/WideText.h"
 
 namespace hgf {
 
@@ -40,12 +41,7 @@ CodePage932Text CodePage932TextFromUtf16(std::u16string_view text) {
 }
 
 std::u16string Utf16FromCodePage932(std::string_view text) {
-    if (text.empty() || text.size() > 0x10000000) return {};
-    const int length = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(932, 0, text.data(), length, nullptr, 0);
-    if (units <= 0) return std::u16string(text.size(), u'\xFFFD');
-    std::wstring wide(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), length, wide.data(), units);
+    const std::wstring wide = WideFromCodePage932(text);
     return std::u16string(wide.begin(), wide.end());
 }
 
