@@ -135,8 +135,8 @@ std::optional<OggVorbisStream::PageMark> OggVorbisStream::PageFrom(std::uint64_t
     return std::nullopt;
 }
 
-std::optional<OggVorbisStream::PageMark> OggVorbisStream::LastPageUpTo(std::int64_t frame) {
-    // No page at or after `high` ends at or before `frame`; `best` is the last such page
+std::optional<OggVorbisStream::PageMark> OggVorbisStream::LastPageUpTo(std::int64_t granule) {
+    // No page at or after `high` ends at or before `granule`; `best` is the last such page
     // found before `low`.
     std::uint64_t low = audioStart_;
     std::uint64_t high = *file_->Size();
@@ -144,7 +144,7 @@ std::optional<OggVorbisStream::PageMark> OggVorbisStream::LastPageUpTo(std::int6
     while (low < high) {
         const std::uint64_t middle = low + (high - low) / 2;
         const std::optional<PageMark> page = PageFrom(middle, high);
-        if (page && page->granule <= frame) {
+        if (page && page->granule <= granule) {
             best = page;
             low = page->offset + 1;
         } else {

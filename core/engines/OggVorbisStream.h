@@ -56,8 +56,9 @@ class OggVorbisStream final : public StreamDecoder {
     };
     // The first page of the stream that ends a packet and begins in [offset, limit).
     std::optional<PageMark> PageFrom(std::uint64_t offset, std::uint64_t limit);
-    // The last page of the stream that ends a packet at or before `frame`, or nothing.
-    std::optional<PageMark> LastPageUpTo(std::int64_t frame);
+    // The last page of the stream that ends a packet at or before granule position
+    // `granule`, or nothing.
+    std::optional<PageMark> LastPageUpTo(std::int64_t granule);
     // Reads on from the page at `offset` with the decoder started afresh.
     bool RestartAt(std::uint64_t offset);
     // Takes the next page of the stream into stream_; false at its end or a read error.
@@ -70,7 +71,7 @@ class OggVorbisStream final : public StreamDecoder {
     std::optional<std::int64_t> FirstFrameGranule();
     // After RestartAt: decodes until the decoder holds `frame` as its next sample. From the
     // start of the stream, frames are counted from 0 (as a playback from the start gives
-    // them); else from the first page end's granule position.
+    // them); else from the first page end's granule position, less the first frame's.
     enum class Reached { kThere, kPast, kEnded };  // kPast: the first samples lie after it
     Reached DecodeUpTo(std::int64_t frame, bool fromStart);
 
@@ -95,7 +96,7 @@ class OggVorbisStream final : public StreamDecoder {
     std::uint64_t position_ = 0;                // of the next byte read from file_
     std::uint64_t audioStart_ = 0;              // where the first page after the headers begins
     bool seekable_ = false;                     // the file tells its size and can seek
-    std::optional<std::int64_t> firstGranule_;  // found at the first seek
+    std::optional<std::int64_t> firstGranule_;  // of the first frame; found at the first seek
 };
 
 }  // namespace hgf

@@ -138,8 +138,8 @@ void ExpectSamePlace(const Format& format, const Samples& expected, const Sample
     double signal = 0;
     for (std::size_t i = from; i < got.size(); ++i) {
         largest = std::max(largest, std::abs(got[i] - expected[i]));
-        difference += std::pow(double{got[i]} - expected[i], 2);
-        signal += std::pow(double{expected[i]}, 2);
+        difference += std::pow(static_cast<double>(got[i]) - expected[i], 2);
+        signal += std::pow(static_cast<double>(expected[i]), 2);
     }
     if (format.match == Match::kOneStep) {
         EXPECT_LE(largest, 1) << format.name << " " << frame;
