@@ -138,8 +138,9 @@ std::optional<OggVorbisStream::PageMark> OggVorbisStream::PageFrom(std::uint64_t
 std::optional<OggVorbisStream::PageMark> OggVorbisStream::LastPageUpTo(std::int64_t granule) {
     // No page at or after `high` ends at or before `granule`; `best` is the last such page
     // found before `low`.
+    const std::optional<std::uint64_t> size = file_->Size();
     std::uint64_t low = audioStart_;
-    std::uint64_t high = *file_->Size();
+    std::uint64_t high = size.value_or(0);
     std::optional<PageMark> best;
     while (low < high) {
         const std::uint64_t middle = low + (high - low) / 2;
