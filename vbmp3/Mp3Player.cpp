@@ -58,7 +58,8 @@ bool Mp3Player::StartAt(std::int64_t ms) {
     if (!IsOpen() || ms <= 0) return false;
     const std::optional<std::int64_t> length = stream_.LengthInSamples();
     if (length && ms >= *length * 1000 / stream_.Rate()) return false;
-    return position_.StartAt(ms);  // false once Play has let the feeder run
+    // False once Play has let the feeder run.
+    return position_.StartAt(ms, [&](std::uint64_t frame) { return stream_.SeekToFrame(frame); });
 }
 
 std::int64_t Mp3Player::PositionMs() const {

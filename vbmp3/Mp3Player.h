@@ -33,8 +33,10 @@ class Mp3Player final : private PcmSource {
     void Pause();
     void Restart();
     void Close();
-    // Between Open and Play: the playback begins `ms` milliseconds into the file. False
-    // (nothing changes) when the position is at or past the file's known end, or after Play.
+    // Between Open and Play: the playback begins `ms` milliseconds into the file (the
+    // decoder seeks there, or where the file cannot seek, decodes and drops what comes
+    // before). False (nothing changes) when the position is at or past the file's known
+    // end, or after Play.
     bool StartAt(std::int64_t ms);
     // Milliseconds into the file of the sound played so far; -1 when none is open.
     std::int64_t PositionMs() const;

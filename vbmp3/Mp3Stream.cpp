@@ -4,7 +4,10 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <span>
 
@@ -58,8 +61,10 @@ struct Mp3StreamReader {
         return static_cast<mpg123_ssize_t>(
             static_cast<Mp3Stream*>(self)->ReadForDecoder(buffer, bytes));
     }
-    // The decoder reads the stream from front to back; it is told that it cannot seek.
-    static off_t Seek(void*, off_t, int) { return -1; }
+    static off_t Seek(void* self, off_t offset, int whence) {
+        const std::int64_t at = static_cast<Mp3Stream*>(self)->SeekForDecoder(offset, whence);
+        return at >= 0 && static_cast<off_t>(at) == at ? static_cast<off_t>(at) : off_t{-1};
+    }
 };
 
 Mp3Stream::Mp3Stream() = default;
@@ -82,7 +87,45 @@ std::size_t Mp3Stream::ReadForDecoder(void* buffer, std::size_t bytes) {
     }
     if (got < bytes && file_)
         got += file_->Read(static_cast<std::uint8_t*>(buffer) + got, bytes - got);
+    inputAt_ += got;
     return got;
+}
+
+std::int64_t Mp3Stream::SeekForDecoder(std::int64_t offset, int whence) {
+    if (!seekable_) return -1;
+    const std::optional<std::uint64_t> size = file_->Size();
+    if (!size || *size < audioStart_) return -1;
+    std::int64_t base = 0;
+    if (whence == SEEK_CUR) {
+        base = static_cast<std::int64_t>(inputAt_);
+    } else if (whence == SEEK_END) {
+        base = static_cast<std::int64_t>(*size - audioStart_);
+    } else if (whence != SEEK_SET) {
+        return -1;
+    }
+    if (offset < -base || (offset > 0 && base > INT64_MAX - offset)) return -1;
+    const auto target = static_cast<std::uint64_t>(base + offset);
+    if (target > UINT64_MAX - audioStart_ || !file_->Seek(audioStart_ + target)) return -1;
+    // The probed bytes are read again from the file when wanted.
+    pending_.clear();
+    pending_.shrink_to_fit();
+    pendingAt_ = 0;
+    inputAt_ = target;
+    return static_cast<std::int64_t>(target);
+}
+
+bool Mp3Stream::SeekToFrame(std::uint64_t frame) {
+    if (!handle_ || !seekable_ || frame > std::uint64_t{std::numeric_limits<off_t>::max()})
+        return false;
+    const auto wanted = static_cast<off_t>(frame);
+    // The decoder would also go past the end it knows; that is a failure here.
+    const std::optional<std::int64_t> length = LengthInSamples();
+    ended_ = false;
+    if ((!length || wanted < *length) && mpg123_seek(handle_, wanted, SEEK_SET) == wanted)
+        return true;
+    // Back to the start; where even that fails, the place is lost and the stream ends.
+    ended_ = mpg123_seek(handle_, 0, SEEK_SET) != 0;
+    return false;
 }
 
 bool Mp3Stream::SkipId3v2Tags() {
@@ -139,6 +182,8 @@ bool Mp3Stream::Open(std::unique_ptr<InputFile> file) {
     }
     pending_.resize(got);
     const bool windowEndsFile = got < kProbeBytes;
+    // Seeking to where the file already stands shows whether it can seek at all.
+    seekable_ = file_->Size().has_value() && file_->Seek(audioStart_ + got);
     std::optional<std::size_t> start;
     if (!StartsAsAnotherKindOfFile(pending_))
         start = FindMpegAudioStart(pending_, kMaxLeadingJunk, windowEndsFile);
@@ -149,6 +194,7 @@ bool Mp3Stream::Open(std::unique_ptr<InputFile> file) {
     firstFrame_ = *ParseMpegFrameHeader(&pending_[*start]);
     pendingAt_ = *start;
     audioStart_ += *start;
+    inputAt_ = 0;
 
     InitialiseLibraryOnce();
     handle_ = mpg123_new(nullptr, nullptr);
@@ -201,6 +247,8 @@ void Mp3Stream::Close() {
     pending_.shrink_to_fit();
     pendingAt_ = 0;
     audioStart_ = 0;
+    inputAt_ = 0;
+    seekable_ = false;
     channels_ = rate_ = 0;
     ended_ = false;
 }

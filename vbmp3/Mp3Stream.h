@@ -46,6 +46,11 @@ class Mp3Stream {
     // size and bit rate); nothing when unknown.
     std::optional<std::int64_t> LengthInSamples() const;
 
+    // Moves to sample frame `frame` (0 is the first frame Decode gives), so that the next
+    // Decode begins there. False when the file cannot seek or the decoder cannot find the
+    // frame; the stream then goes on from its start. Not while Decode runs.
+    bool SeekToFrame(std::uint64_t frame);
+
     // Decodes into block[filled..capacity) until the block is full or the stream ends.
     // The samples of channel 0 are scaled by leftPercent/100 and those of channel 1 by
     // rightPercent/100 (a mono stream by their mean), truncated toward zero. Once ended,
@@ -57,12 +62,17 @@ class Mp3Stream {
     friend struct Mp3StreamReader;
     // The decoder's input: the probed bytes from the first frame on, then the rest of the file.
     std::size_t ReadForDecoder(void* buffer, std::size_t bytes);
+    // The decoder's seek in its input (offset 0 is the first frame), as lseek; -1 when the
+    // file cannot seek.
+    std::int64_t SeekForDecoder(std::int64_t offset, int whence);
     bool SkipId3v2Tags();
 
     std::unique_ptr<InputFile> file_;
     std::vector<std::uint8_t> pending_;  // bytes read while probing, handed to the decoder first
     std::size_t pendingAt_ = 0;
     std::uint64_t audioStart_ = 0;  // file offset of the first frame
+    std::uint64_t inputAt_ = 0;     // the decoder's offset of the next byte it reads
+    bool seekable_ = false;         // the file can seek, and tells its size
     mpg123_handle_struct* handle_ = nullptr;
     MpegFrameHeader firstFrame_;
     unsigned channels_ = 0;

@@ -1,7 +1,7 @@
 // Where a playback fed through a WaveFeeder began and how far its sound has got. A
-// playback that begins inside its stream decodes the frames before that point on the
-// feeder thread and drops them before it keeps any. Portable; shared by the stream
-// players and the MP3 player.
+// playback that begins inside its stream has its decoder sought there; where the file
+// cannot seek, the frames before that point are decoded on the feeder thread and dropped
+// before any are kept. Portable; shared by the stream players and the MP3 player.
 #pragma once
 
 #include <algorithm>
@@ -18,16 +18,22 @@ class FeedPosition {
         rate_ = rate;
         frameBytes_ = frameBytes;
         bufferFrames_ = bufferFrames;
-        startFrame_ = dropFrames_ = 0;
+        startFrame_ = dropFrames_ = decoderFrame_ = 0;
         framesKept_ = 0;
         held_ = true;
     }
-    // The playback begins `ms` milliseconds into the stream. False once the feeder has been
-    // let run (the start is then where it was).
-    bool StartAt(std::int64_t ms) {
+    // The playback begins `ms` milliseconds into the stream: `seek(frame)` moves the
+    // decoder there and returns true, or returns false with the decoder at the start of
+    // the stream, and the frames up to the start are then decoded and dropped. The
+    // decoder is the caller's until Release (the feeder does not touch it before). False
+    // once the feeder has been let run (the start is then where it was).
+    template <typename Seek>
+    bool StartAt(std::int64_t ms, Seek seek) {
         if (!held_) return false;
-        startFrame_ = ms > 0 ? static_cast<std::uint64_t>(ms) * rate_ / 1000 : 0;
-        dropFrames_ = startFrame_;
+        const std::uint64_t frame = ms > 0 ? static_cast<std::uint64_t>(ms) * rate_ / 1000 : 0;
+        if (frame != decoderFrame_) decoderFrame_ = seek(frame) ? frame : 0;
+        startFrame_ = frame;
+        dropFrames_ = frame - decoderFrame_;
         return true;
     }
     // On the caller's thread, before the feeder first runs.
@@ -70,8 +76,9 @@ class FeedPosition {
     std::uint32_t frameBytes_ = 1;
     std::uint32_t bufferFrames_ = 0;
     std::uint64_t startFrame_ = 0;
-    std::uint64_t dropFrames_ = 0;  // written before the feeder runs, then by it only
-    bool held_ = true;              // the caller's: no Release since Reset
+    std::uint64_t dropFrames_ = 0;    // written before the feeder runs, then by it only
+    std::uint64_t decoderFrame_ = 0;  // the caller's: where the decoder stands before Release
+    bool held_ = true;                // the caller's: no Release since Reset
     std::atomic<std::uint64_t> framesKept_{0};
 };
 

@@ -146,7 +146,26 @@ void FlacStream::TakeFrame(const std::int32_t* const* channelSamples, int channe
     }
     const std::size_t at = pending_.size();
     pending_.resize(at + count);
-    converter_.Convert(channelSamples, channels, bits, frames, gain_, pending_.data() + at);
+    converter_.Convert(channelSamples, channels, bits, frames, 1.0f, pending_.data() + at);
+}
+
+bool FlacStream::SeekToFrame(std::uint64_t frame) {
+    // libFLAC's seek needs the file's length; the part of the frame from `frame` on comes
+    // through the write callback into pending_.
+    if (!decoder_ || !file_->Size()) return false;
+    pending_.clear();
+    pendingAt_ = 0;
+    target_ = nullptr;
+    ended_ = false;
+    if ((totalFrames_ == 0 || frame < totalFrames_) &&
+        FLAC__stream_decoder_seek_absolute(decoder_, frame))
+        return true;
+    pending_.clear();
+    if (FLAC__stream_decoder_get_state(decoder_) == FLAC__STREAM_DECODER_SEEK_ERROR)
+        FLAC__stream_decoder_flush(decoder_);
+    // Back to the start; where even that fails, the place is lost and the stream ends.
+    if (!FLAC__stream_decoder_seek_absolute(decoder_, 0)) ended_ = true;
+    return false;
 }
 
 StreamDecoder::Status FlacStream::Decode(std::uint8_t* block, std::uint32_t capacity,
@@ -160,6 +179,7 @@ StreamDecoder::Status FlacStream::Decode(std::uint8_t* block, std::uint32_t capa
         if (pendingAt_ < pending_.size()) {
             const std::size_t count = std::min(pending_.size() - pendingAt_, room - used);
             std::memcpy(samples + used, pending_.data() + pendingAt_, count * 2);
+            ApplyGain(samples + used, count, gain);
             used += count;
             pendingAt_ += count;
             if (pendingAt_ < pending_.size()) break;

@@ -38,6 +38,10 @@ class FlacStream final : public StreamDecoder {
     // Sample frames of the whole stream, when its stream information tells them.
     std::optional<std::uint64_t> TotalFrames() const override;
 
+    // Through the stream's seek table where it has one, else by bisection of the file; a
+    // failed seek goes back to the start of the stream.
+    bool SeekToFrame(std::uint64_t frame) override;
+
     // A damaged frame is left out; a read error ends the stream.
     Status Decode(std::uint8_t* block, std::uint32_t capacity, std::uint32_t& filled,
                   float gain) override;
@@ -46,7 +50,7 @@ class FlacStream final : public StreamDecoder {
     friend struct FlacCallbacks;
 
     // The write callback's target: a frame goes straight into the block when it fits,
-    // else (and after anything pending) into pending_.
+    // else (and after anything pending) into pending_, before the gain.
     void TakeFrame(const std::int32_t* const* channelSamples, int channels, unsigned bits,
                    int frames);
 
@@ -66,7 +70,9 @@ class FlacStream final : public StreamDecoder {
     std::size_t targetRoom_ = 0;  // samples
     std::size_t targetUsed_ = 0;  // samples
     float gain_ = 1.0f;
-    std::vector<std::int16_t> pending_;  // converted samples that did not fit
+    // Converted samples that did not fit (or that a seek decoded), at gain 1: the gain
+    // applies as they go into a block.
+    std::vector<std::int16_t> pending_;
     std::size_t pendingAt_ = 0;
 };
 

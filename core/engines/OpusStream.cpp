@@ -87,6 +87,18 @@ std::optional<std::uint64_t> OpusStream::TotalFrames() const {
     return static_cast<std::uint64_t>(total);
 }
 
+bool OpusStream::SeekToFrame(std::uint64_t frame) {
+    if (!opus_ || !op_seekable(opus_)) return false;
+    const std::optional<std::uint64_t> total = TotalFrames();
+    if (total && frame < *total && op_pcm_seek(opus_, static_cast<ogg_int64_t>(frame)) == 0) {
+        ended_ = false;
+        return true;
+    }
+    // Back to the start; where even that fails, the place is lost and the stream ends.
+    ended_ = op_pcm_seek(opus_, 0) != 0;
+    return false;
+}
+
 StreamDecoder::Status OpusStream::Decode(std::uint8_t* block, std::uint32_t capacity,
                                          std::uint32_t& filled, float gain) {
     if (!opus_) return Status::kEnded;

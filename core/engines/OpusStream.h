@@ -35,6 +35,10 @@ class OpusStream final : public StreamDecoder {
     // Sample frames (at 48 kHz) of the first logical stream, when the file can seek.
     std::optional<std::uint64_t> TotalFrames() const override;
 
+    // Within the first logical stream, when the file can seek (opusfile decodes the
+    // pre-roll itself); a failed seek goes back to the start.
+    bool SeekToFrame(std::uint64_t frame) override;
+
     // The first logical stream ends at its end-of-stream page (or the end of the file);
     // further chained streams are not played. A gap in the data is skipped; a read error
     // ends the stream.

@@ -22,6 +22,12 @@ class StreamDecoder {
     // Sample frames of the whole stream, when the file tells them.
     virtual std::optional<std::uint64_t> TotalFrames() const { return std::nullopt; }
 
+    // Moves to sample frame `frame` of the stream (0 is its start), so that the next Decode
+    // gives that frame first; samples held from before are dropped. False when the file
+    // cannot seek there (not seekable, damaged, or `frame` lies past the end): the decoder
+    // then goes on from the start of the stream. Not while Decode runs.
+    virtual bool SeekToFrame(std::uint64_t frame) { return false; }
+
     // Decodes into block[filled..capacity) and advances `filled`, until the block is full
     // or the stream ends. `capacity` is a whole number of frames; `block` is 16-bit sample
     // storage. Samples are scaled by `gain` (v * gain, truncated toward zero). Decoded

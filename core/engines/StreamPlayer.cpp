@@ -57,7 +57,8 @@ bool StreamPlayer::Finished() {
 
 bool StreamPlayer::SeekMs(std::int64_t ms) {
     if (!decoder_ || ms <= 0) return false;
-    return position_.StartAt(ms);  // false once Start has let the feeder run
+    // False once Start has let the feeder run.
+    return position_.StartAt(ms, [&](std::uint64_t frame) { return decoder_->SeekToFrame(frame); });
 }
 
 std::int64_t StreamPlayer::PositionMs() {

@@ -37,8 +37,9 @@ class StreamPlayer : public StreamEngine, private PcmSource {
     // Applies to samples decoded from now on; values outside 0.0..1.0 are ignored.
     void SetGain(float gain) override;
     bool Finished() override;
-    // Between Open and Start (false after Start): the samples before `ms` are decoded and
-    // dropped on the feeder thread as it begins; past the stream's end it ends at once.
+    // Between Open and Start (false after Start): the decoder seeks to `ms`, or where the
+    // file cannot seek, the samples before it are decoded and dropped on the feeder thread
+    // as it begins; past the stream's end it ends at once.
     bool SeekMs(std::int64_t ms) override;
     // The sound queued so far, less the buffers the device has not played yet.
     std::int64_t PositionMs() override;

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the Ogg Vorbis stream decoder as a file: header parsing and
-// chunked decoding must neither crash nor overrun the output block.
+// Feeds arbitrary bytes to the Ogg Vorbis stream decoder as a file: header parsing, the
+// seek (to a frame that follows from the input's size) and chunked decoding must neither
+// crash nor overrun the output block.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,7 @@ constexpr std::uint64_t kMaxDecodedBytes = 32u << 20;  // keeps one input's run 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     hgf::OggVorbisStream stream;
     if (!stream.Open(std::make_unique<hgf::fuzz::MemoryInput>(data, size))) return 0;
+    stream.SeekToFrame(size * 37 % 200000);
     // The block has a guard area behind it that must stay untouched.
     std::vector<std::uint8_t> block(kBlockBytes + 64, 0xA5);
     std::uint64_t decoded = 0;

@@ -81,8 +81,8 @@ class MemoryEnumeration final : public DirectoryEnumeration {
 
 class MemoryInput final : public InputFile {
   public:
-    MemoryInput(MemoryFileSystem& owner, std::string contents)
-        : owner_(owner), contents_(std::move(contents)) {
+    MemoryInput(MemoryFileSystem& owner, std::string contents, bool tellsSize)
+        : owner_(owner), contents_(std::move(contents)), tellsSize_(tellsSize) {
         ++owner_.openFiles_;
     }
     ~MemoryInput() override { --owner_.openFiles_; }
@@ -93,7 +93,10 @@ class MemoryInput final : public InputFile {
         return count;
     }
     bool HasError() const override { return false; }
-    std::optional<std::uint64_t> Size() override { return contents_.size(); }
+    std::optional<std::uint64_t> Size() override {
+        if (!tellsSize_) return std::nullopt;
+        return contents_.size();
+    }
     bool Seek(std::uint64_t offset) override {
         // Past the end, like the platform's files: reads then return nothing.
         position_ = static_cast<std::size_t>(std::min<std::uint64_t>(offset, contents_.size()));
@@ -103,6 +106,7 @@ class MemoryInput final : public InputFile {
   private:
     MemoryFileSystem& owner_;
     std::string contents_;
+    bool tellsSize_;
     std::size_t position_ = 0;
 };
 
@@ -259,7 +263,7 @@ std::unique_ptr<DirectoryEnumeration> MemoryFileSystem::Enumerate(const std::str
 std::unique_ptr<InputFile> MemoryFileSystem::OpenRead(const std::string& path) {
     Node* node = Find(path);
     if (!node || node->isFolder || node->locked) return nullptr;
-    return std::make_unique<MemoryInput>(*this, node->contents);
+    return std::make_unique<MemoryInput>(*this, node->contents, !hideSizes_);
 }
 
 std::unique_ptr<OutputFile> MemoryFileSystem::Create(const std::string& path) {

@@ -42,6 +42,8 @@ class MemoryFileSystem final : public FileSystem {
     void FailClose(bool fail) { failClose_ = fail; }
     // Replace fails and leaves both files as they were.
     void FailReplace(bool fail) { failReplace_ = fail; }
+    // Files opened from now on do not tell their size (they can still seek).
+    void HideSizes(bool hide) { hideSizes_ = hide; }
     // The short path by which the file `longPath`, whose name code page 932 cannot spell,
     // opens (as a volume with short names keeps it).
     void AddShortPath(std::u16string longPath, std::string shortPath) {
@@ -77,6 +79,7 @@ class MemoryFileSystem final : public FileSystem {
     std::optional<std::size_t> room_;  // bytes the medium still takes; none: no limit
     bool failClose_ = false;
     bool failReplace_ = false;
+    bool hideSizes_ = false;
     std::map<std::u16string, std::string, std::less<>> shortPaths_;
 };
 
